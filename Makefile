@@ -1,0 +1,70 @@
+# Zelvan: set-up, build, run and test. `make run` and `make test` each do everything on a fresh
+# Debian 12 machine (packages come from apt-get through `make deps`).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD?= build-bench
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config \
+           qt6-base-dev qt6-base-dev-tools libgl-dev \
+           libopenal-dev libopenal1 libjpeg62-turbo-dev \
+           libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
+           fonts-liberation fonts-quicksand fontconfig \
+           xvfb xauth imagemagick
+
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps build run test asan fuzz bench assets clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	if [ "$$(id -u)" != 0 ]; then \
+	  echo "make deps: missing Debian packages:$$missing"; \
+	  echo "make deps: run 'sudo make deps' (or apt-get install them) and try again."; exit 1; \
+	fi; \
+	echo "Installing:$$missing"; \
+	apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing
+
+$(BUILD)/build.ninja: CMakeLists.txt
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/zelvan
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON -DZELVAN_TOOLS=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELVAN_FUZZ=ON -DZELVAN_TESTS=OFF -DZELVAN_TOOLS=OFF -DZELVAN_SANITIZE=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh $(FUZZ_BUILD)/bin
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BENCH=ON -DZELVAN_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
+
+assets: build
+	$(BUILD)/bin/assetgen assets
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

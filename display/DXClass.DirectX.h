@@ -1,0 +1,2 @@
+// Wrapper base TDirectX and LoadPlatformFunction (run-time loaded platform modules).
+#pragma once

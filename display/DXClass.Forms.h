@@ -1,0 +1,2 @@
+// The form base TDXForm and window procedure replacement TControlSubClass.
+#pragma once

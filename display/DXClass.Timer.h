@@ -1,0 +1,2 @@
+// The idle-driven frame timer TDXTimer.
+#pragma once

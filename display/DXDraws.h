@@ -1,0 +1,5 @@
+// Display unit: the drawing device and surface wrappers, and the display control TDXDraw.
+#pragma once
+
+#include "display/DXDraws.Surfaces.h"
+#include "display/DXDraws.Control.h"
