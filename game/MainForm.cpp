@@ -1,6 +1,10 @@
 // The main window of the game.
 #include "game/MainForm.h"
 
+#include "game/Sprites.h"
+#include "platform/rtl/Conversions.h"
+#include "shell/Settings.h"
+
 #include <QScreen>
 #include <QShowEvent>
 
@@ -13,6 +17,21 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(600, 480);
+
+    // The start layout is the solved order.
+    for (int n = 1; n <= 100; ++n)
+        StartPos.Items.push_back(IntToStr(n));
+    StartPos.Items.push_back(std::string());
+}
+
+TForm1::~TForm1() { FreeSprites(); }
+
+std::vector<std::string> TForm1::LoadPreferences() {
+    TPreferences prefs = ::LoadPreferences();
+    SoundSetting = prefs.Sound;
+    HighlightSetting = prefs.Highlight;
+    NumberedSetting = prefs.Numbered;
+    return prefs.Errors;
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -1,0 +1,310 @@
+// Registry-shaped calls over per-user INI files, with the platform's result codes.
+#include "platform/registry/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+
+struct TRegistryKey {
+    std::string Path;             // backslash-separated path below HKEY_CURRENT_USER
+    QString FileName;             // the INI file holding the key's values
+    REGSAM Access = 0;
+    std::unique_ptr<QSettings> Settings;
+};
+
+const HKEY HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(uintptr_t(0x80000000u));
+const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(uintptr_t(0x80000001u));
+const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(uintptr_t(0x80000002u));
+
+namespace {
+
+std::mutex g_lock;                       // guards the handle table and the hook
+std::set<TRegistryKey*> g_openKeys;      // every handle RegCreateKeyEx has given out
+std::function<void(const std::string&)> g_queryHook;
+
+bool IsOpenKey(HKEY key) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_openKeys.count(key) != 0;
+}
+
+QString ConfigHome() {
+    QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.config");
+    return home;
+}
+
+// Splits a key path into components; false for an empty component or one that could leave the
+// store's directory ('/', ".", "..").
+bool SplitPath(const std::string& path, QStringList& parts) {
+    parts.clear();
+    if (path.empty())
+        return true;
+    const QStringList raw = QString::fromUtf8(path.data(), qsizetype(path.size())).split(QLatin1Char('\\'));
+    for (const QString& part : raw) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+            part.contains(QLatin1Char('/')) || part.contains(QChar(0)))
+            return false;
+        parts << part;
+    }
+    return true;
+}
+
+// Key paths are case-insensitive: reuse an existing directory entry that differs only in case.
+QString ResolveEntry(const QString& dir, const QString& name) {
+    if (QFileInfo::exists(dir + QLatin1Char('/') + name))
+        return name;
+    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    return name;
+}
+
+QString FileForPath(const QStringList& parts) {
+    QString dir = ConfigHome();
+    QStringList rest = parts;
+    if (rest.size() >= 2 && rest.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0) {
+        rest.pop_front();
+    } else {
+        dir += QStringLiteral("/Zelvan-registry");
+        if (rest.isEmpty())
+            rest << QStringLiteral("HKEY_CURRENT_USER");
+    }
+    for (int i = 0; i + 1 < rest.size(); ++i)
+        dir += QLatin1Char('/') + ResolveEntry(dir, rest[i]);
+    const QString file = ResolveEntry(dir, rest.back() + QStringLiteral(".conf"));
+    return dir + QLatin1Char('/') + file;
+}
+
+// QSettings treats '/' and '\' in keys as group separators and rejects an empty key, so value names
+// are escaped before they reach it.
+QString EncodeName(const char* name) {
+    const QString raw = QString::fromUtf8(name ? name : "");
+    if (raw.isEmpty())
+        return QStringLiteral("%");
+    QString out;
+    for (QChar ch : raw) {
+        if (ch == QLatin1Char('%'))
+            out += QStringLiteral("%25");
+        else if (ch == QLatin1Char('/'))
+            out += QStringLiteral("%2F");
+        else if (ch == QLatin1Char('\\'))
+            out += QStringLiteral("%5C");
+        else
+            out += ch;
+    }
+    return out;
+}
+
+// Value names are case-insensitive: the stored spelling of an existing value wins.
+QString FindValueKey(QSettings& settings, const QString& encoded) {
+    if (settings.contains(encoded))
+        return encoded;
+    const QStringList keys = settings.childKeys();
+    for (const QString& key : keys)
+        if (key.compare(encoded, Qt::CaseInsensitive) == 0)
+            return key;
+    return QString();
+}
+
+void Append(QByteArray& out, const QString& text) {
+    out += text.toUtf8();
+    out += '\0';
+}
+
+// The platform type and raw data of a stored value.
+DWORD Encode(const QVariant& value, QByteArray& data) {
+    switch (value.metaType().id()) {
+    case QMetaType::QString:
+        Append(data, value.toString());
+        return REG_SZ;
+    case QMetaType::QStringList: {
+        const QStringList list = value.toStringList();
+        for (const QString& item : list)
+            Append(data, item);
+        data += '\0';
+        return REG_MULTI_SZ;
+    }
+    case QMetaType::Int:
+    case QMetaType::UInt: {
+        const uint32_t v = value.toUInt();
+        for (int i = 0; i < 4; ++i)
+            data += char((v >> (8 * i)) & 0xFF);
+        return REG_DWORD;
+    }
+    case QMetaType::QByteArray:
+        data = value.toByteArray();
+        return REG_BINARY;
+    default:
+        data = value.toString().toUtf8();
+        return REG_BINARY;
+    }
+}
+
+} // namespace
+
+std::string RegistryKeyFileName(HKEY root, const std::string& subKey) {
+    std::string path;
+    if (root == HKEY_CURRENT_USER) {
+        path = subKey;
+    } else if (IsOpenKey(root)) {
+        path = root->Path;
+        if (!subKey.empty())
+            path = path.empty() ? subKey : path + "\\" + subKey;
+    } else {
+        return std::string();
+    }
+    QStringList parts;
+    if (!SplitPath(path, parts))
+        return std::string();
+    return FileForPath(parts).toStdString();
+}
+
+LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD options, REGSAM access, HKEY* result,
+                    DWORD* disposition) {
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    if (options != REG_OPTION_NON_VOLATILE)
+        return ERROR_INVALID_PARAMETER;
+    std::string path;
+    if (root == HKEY_CURRENT_USER) {
+        path = subKey ? subKey : "";
+    } else if (IsOpenKey(root)) {
+        path = root->Path;
+        if (subKey && *subKey)
+            path = path.empty() ? std::string(subKey) : path + "\\" + subKey;
+    } else {
+        return ERROR_INVALID_HANDLE;
+    }
+    QStringList parts;
+    if (!SplitPath(path, parts))
+        return ERROR_BAD_PATHNAME;
+
+    const QString fileName = FileForPath(parts);
+    const QFileInfo info(fileName);
+    if (!QDir().mkpath(info.absolutePath()) || info.isDir())
+        return ERROR_ACCESS_DENIED;
+    bool created = false;
+    if (!info.exists()) {
+        // The key comes into being as an empty file; when the directory refuses it the key still
+        // opens (it reads as empty) and the first write reports the refusal.
+        QFile file(fileName);
+        created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    auto key = std::make_unique<TRegistryKey>();
+    key->Path = path;
+    key->FileName = fileName;
+    key->Access = access;
+    key->Settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    key->Settings->setAtomicSyncRequired(true);
+    if (disposition)
+        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    std::lock_guard<std::mutex> guard(g_lock);
+    *result = key.release();
+    g_openKeys.insert(*result);
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data, DWORD* dataSize) {
+    if (!IsOpenKey(key))
+        return ERROR_INVALID_HANDLE;
+    if (data && !dataSize)
+        return ERROR_INVALID_PARAMETER;
+    std::function<void(const std::string&)> hook;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        hook = g_queryHook;
+    }
+    if (hook)
+        hook(valueName ? valueName : "");
+    if (!(key->Access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+
+    QSettings& settings = *key->Settings;
+    settings.sync(); // picks up what other handles or processes have saved since
+    const QString name = FindValueKey(settings, EncodeName(valueName));
+    if (name.isEmpty())
+        return ERROR_FILE_NOT_FOUND;
+    QByteArray bytes;
+    const DWORD valueType = Encode(settings.value(name), bytes);
+    if (type)
+        *type = valueType;
+    const DWORD size = DWORD(bytes.size());
+    if (!data) {
+        if (dataSize)
+            *dataSize = size;
+        return ERROR_SUCCESS;
+    }
+    const DWORD room = *dataSize;
+    *dataSize = size;
+    if (room < size)
+        return ERROR_MORE_DATA;
+    if (size)
+        std::memcpy(data, bytes.constData(), size);
+    return ERROR_SUCCESS;
+}
+
+LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data, DWORD dataSize) {
+    if (!IsOpenKey(key))
+        return ERROR_INVALID_HANDLE;
+    if (!(key->Access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (type != REG_SZ || (!data && dataSize))
+        return ERROR_INVALID_PARAMETER;
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(dataSize));
+    if (bytes.endsWith('\0'))
+        bytes.chop(1);
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() != bytes)
+        return ERROR_INVALID_PARAMETER; // not UTF-8: it could not be read back as the same bytes
+
+    // The file must be replaceable as a whole; a read-only file is refused like a read-only key.
+    const QFileInfo info(key->FileName);
+    if (info.exists() && (!info.isFile() || !info.isWritable()))
+        return ERROR_ACCESS_DENIED;
+
+    // The handle's own settings object never holds pending changes: a write goes through a
+    // separate object that saves at once, so a refused write leaves nothing behind to be saved
+    // over another process's data later.
+    QString name = FindValueKey(*key->Settings, EncodeName(valueName));
+    if (name.isEmpty())
+        name = EncodeName(valueName);
+    LONG result = ERROR_SUCCESS;
+    {
+        QSettings writer(key->FileName, QSettings::IniFormat);
+        writer.setAtomicSyncRequired(true);
+        writer.setValue(name, text);
+        writer.sync();
+        if (writer.status() != QSettings::NoError)
+            result = ERROR_ACCESS_DENIED;
+    }
+    key->Settings->sync();
+    return result;
+}
+
+LONG RegCloseKey(HKEY key) {
+    if (!IsOpenKey(key))
+        return ERROR_INVALID_HANDLE;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        g_openKeys.erase(key);
+    }
+    key->Settings->sync();
+    delete key;
+    return ERROR_SUCCESS;
+}
+
+void RegSetQueryHook(std::function<void(const std::string& valueName)> hook) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_queryHook = std::move(hook);
+}
