@@ -1,2 +1,74 @@
 // The idle-driven frame timer TDXTimer.
 #pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/ui/Components.h"
+#include "platform/ui/Forms.h"
+
+using TDXTimerEvent = std::function<void(QObject* Sender, int LagCount)>;
+
+// A timer that ticks from the application's idle processing rather than from a clock: on every
+// idle pass once at least Interval milliseconds have passed since the previous tick. While it runs
+// it keeps the idle loop from blocking. With ActiveOnly it rests while the application is in the
+// background. Needs the application object (created before the timer, destroyed after it).
+class TCustomDXTimer : public TComponent {
+public:
+    explicit TCustomDXTimer(QObject* Owner = nullptr);
+    ~TCustomDXTimer() override;
+
+    bool ActiveOnly() const { return FActiveOnly; }
+    void SetActiveOnly(bool Value);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    // Ticks per second over the last window of at least one second; 0 until first measured.
+    int FrameRate() const { return FFrameRate; }
+    int Interval() const { return FInterval; }
+    void SetInterval(int Value);
+
+    // State, readable for the owner and for tests.
+    bool Started() const { return FStarted; }
+    // True while the timer's tick is installed in the application's idle slot.
+    bool Running() const;
+    int IntervalStep() const { return FIntervalStep; }
+    uint32_t LastTickTime() const { return FLastTickTime; }
+
+    void Loaded() override;
+
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TDXTimerEvent OnTimer;
+
+    // One idle pass: ticks when the interval has passed; always asks for more idle processing.
+    void IdleTick(QObject* Sender, bool& Done);
+
+protected:
+    virtual void HandleActivate();
+    virtual void HandleDeactivate();
+    virtual void HandleTimer(int LagCount);
+
+private:
+    void Start();
+    void Stop();
+    void Resume();
+    void Suspend();
+    bool AppProc(TMessage& Message);
+
+    bool FActiveOnly = true;
+    bool FEnabled = true;
+    int FFrameRate = 0;
+    bool FStarted = false;
+    int FInterval = 1000;
+    int FIntervalStep = 1000;
+    int FRateTickCount = 0;
+    uint32_t FLastTickTime = 0;
+    uint32_t FRateWindowStart = 0;
+    int FHook = 0;
+};
+
+// The timer as placed on a form.
+class TDXTimer : public TCustomDXTimer {
+public:
+    using TCustomDXTimer::TCustomDXTimer;
+};
