@@ -463,7 +463,7 @@ using LPDDENUMCALLBACKA = BOOL (*)(GUID* guid, char* description, char* name, vo
 extern "C" {
 // Creates the device. driverGuid none = the default (and only) display driver; any other
 // identifier than the one DirectDrawEnumerateA reports gives DDERR_INVALIDDIRECTDRAWGUID.
-// DirectDrawCreateEx hands out the interface asked for (IID_IDirectDraw7, 4 or the first one).
+// DirectDrawCreateEx hands out IDirectDraw7 (the only interface it accepts in iid).
 DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid, IUnknown* outer);
 DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw, IUnknown* outer);
 // Reports the display drivers: the primary display (identifier none), then the software device.
