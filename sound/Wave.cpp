@@ -5,9 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
-#include <istream>
-#include <ostream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -17,7 +15,6 @@ constexpr std::uint32_t MaxFormatSize = 0x10000;
 constexpr std::uint32_t MinFormatSize = 16;
 
 [[noreturn]] void WaveInvalid() { throw EWaveStreamError("Wave is invalid"); }
-[[noreturn]] void ReadError() { throw EWaveReadError("Stream read error"); }
 
 std::uint32_t Get32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
@@ -25,39 +22,16 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 
-void Put32(std::ostream& out, std::uint32_t v) {
-    const char b[4] = {char(v & 0xFF), char(v >> 8 & 0xFF), char(v >> 16 & 0xFF), char(v >> 24 & 0xFF)};
-    out.write(b, 4);
-}
-
-// Reads up to count bytes; returns how many arrived (the stream's failure bits are cleared so the
-// caller can keep seeking).
-std::int64_t ReadSome(std::istream& in, void* buffer, std::int64_t count) {
-    in.read(static_cast<char*>(buffer), count);
-    const std::int64_t got = in.gcount();
-    if (got < count) in.clear();
-    return got;
-}
-
-void SeekTo(std::istream& in, std::int64_t pos) {
-    in.clear();
-    in.seekg(pos, std::ios::beg);
-    if (!in) WaveInvalid();
+void Put32(TStream& out, std::uint32_t v) {
+    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+    out.WriteBuffer(b, 4);
 }
 
 } // namespace
 
 // ---- TWaveStream -------------------------------------------------------------------------------
 
-TWaveStream::TWaveStream(std::istream& in) : FIn(&in) {
-    const std::istream::pos_type p = in.tellg();
-    FStart = p == std::istream::pos_type(-1) ? 0 : std::int64_t(p);
-}
-
-TWaveStream::TWaveStream(std::ostream& out) : FOut(&out) {
-    const std::ostream::pos_type p = out.tellp();
-    FStart = p == std::ostream::pos_type(-1) ? 0 : std::int64_t(p);
-}
+TWaveStream::TWaveStream(TStream& stream) : FStream(stream), FStart(stream.Position()) {}
 
 TWaveStream::~TWaveStream() {
     if (FOpened && !FReading) {
@@ -71,8 +45,6 @@ TWaveStream::~TWaveStream() {
 
 void TWaveStream::Open() {
     if (FOpened) throw EWaveStreamError("Stream has already been opened");
-    if (!FIn) throw EWaveStreamError("Wave is invalid");
-    std::istream& in = *FIn;
     FOpened = true;
     FReading = true;
     FFormat.clear();
@@ -81,25 +53,19 @@ void TWaveStream::Open() {
     FDataHeader = 0;
     FPosition = 0;
 
-    // The chunk sizes are checked against the bytes actually present, so the end is needed first.
-    in.clear();
-    in.seekg(0, std::ios::end);
-    const std::istream::pos_type endPos = in.tellg();
-    if (!in || endPos == std::istream::pos_type(-1)) WaveInvalid();
-    const std::int64_t end = endPos;
-    SeekTo(in, FStart);
-
+    // Every chunk size is checked against the bytes actually present before it is used.
+    const std::int64_t end = FStream.Size();
+    FStream.SetPosition(FStart);
     std::uint8_t head[12];
-    if (ReadSome(in, head, 12) < 12) ReadError();
+    FStream.ReadBuffer(head, 12);
     if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WAVE", 4) != 0) WaveInvalid();
 
     bool haveFormat = false, haveData = false;
     std::int64_t pos = FStart + 12;
     while (pos < end) {
         std::uint8_t chunk[8] = {};
-        const std::int64_t got = ReadSome(in, chunk, 8);
-        if (Get32(chunk) == 0 && std::all_of(chunk + 4, chunk + got, [](std::uint8_t b) { return b == 0; }))
-            break; // zero padding ends the chunk list
+        const std::size_t got = FStream.Read(chunk, 8);
+        if (Get32(chunk) == 0) break; // an empty identifier (or zero padding) ends the chunk list
         if (got < 8) WaveInvalid(); // a chunk header cut short
         const std::uint32_t size = Get32(chunk + 4);
         const std::int64_t body = pos + 8;
@@ -107,7 +73,7 @@ void TWaveStream::Open() {
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
             if (size > MaxFormatSize) WaveInvalid();
             std::vector<std::uint8_t> format(size);
-            if (ReadSome(in, format.data(), size) < std::int64_t(size)) ReadError();
+            FStream.ReadBuffer(format.data(), size);
             FFormat = std::move(format);
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
@@ -118,44 +84,44 @@ void TWaveStream::Open() {
         }
         // Chunks follow one another by exactly their size, without a pad byte.
         pos = body + size;
-        SeekTo(in, pos);
+        FStream.SetPosition(pos);
     }
     if (!haveFormat || !haveData || FFormat.size() < MinFormatSize) WaveInvalid();
-    SeekTo(in, FDataStart);
+    FStream.SetPosition(FDataStart);
 }
 
 void TWaveStream::OpenWrite(const std::vector<std::uint8_t>& format) {
     if (FOpened) throw EWaveStreamError("Stream has already been opened");
     if (format.empty() || format.size() > MaxFormatSize) throw EWaveStreamError("Format is invalid");
-    if (!FOut) throw EWaveStreamError("Stream not opend");
-    std::ostream& out = *FOut;
     FOpened = true;
     FReading = false;
     FFormat = format;
     FDataSize = 0;
-    out.write("RIFF\0\0\0\0WAVE", 12);
-    out.write("fmt ", 4);
-    Put32(out, std::uint32_t(format.size()));
-    out.write(reinterpret_cast<const char*>(format.data()), std::streamsize(format.size()));
+    FPosition = 0;
+    FStream.SetPosition(FStart);
+    FStream.WriteBuffer("RIFF\0\0\0\0WAVE", 12);
+    FStream.WriteBuffer("fmt ", 4);
+    Put32(FStream, std::uint32_t(format.size()));
+    FStream.WriteBuffer(format.data(), format.size());
     FDataHeader = FStart + 20 + std::int64_t(format.size());
-    out.write("data", 4);
-    Put32(out, 0);
+    FStream.WriteBuffer("data", 4);
+    Put32(FStream, 0);
     FDataStart = FDataHeader + 8;
-    if (!out) throw EWaveStreamError("Stream write error");
 }
 
 void TWaveStream::Close() {
     if (!FOpened) return;
     FOpened = false;
     if (FReading) return;
-    std::ostream& out = *FOut;
     const std::int64_t end = FDataStart + FDataSize;
-    out.seekp(FStart + 4, std::ios::beg);
-    Put32(out, std::uint32_t(end - FStart - 8));
-    out.seekp(FDataHeader + 4, std::ios::beg);
-    Put32(out, std::uint32_t(FDataSize));
-    out.seekp(end, std::ios::beg);
-    if (!out) throw EWaveStreamError("Stream write error");
+    FStream.SetPosition(FStart);
+    FStream.WriteBuffer("RIFF", 4);
+    Put32(FStream, std::uint32_t(end - FStart - 8));
+    FStream.WriteBuffer("WAVE", 4);
+    FStream.SetPosition(FDataHeader);
+    FStream.WriteBuffer("data", 4);
+    Put32(FStream, std::uint32_t(FDataSize));
+    FStream.SetPosition(end);
 }
 
 void TWaveStream::CheckOpen() const {
@@ -166,7 +132,7 @@ std::int64_t TWaveStream::ReadSamples(void* buffer, std::int64_t count) {
     CheckOpen();
     if (!FReading) throw EWaveStreamError("Stream not opend");
     count = std::clamp<std::int64_t>(count, 0, FDataSize - FPosition);
-    const std::int64_t got = ReadSome(*FIn, buffer, count);
+    const std::int64_t got = std::int64_t(FStream.Read(buffer, std::size_t(count)));
     FPosition += got;
     return got;
 }
@@ -175,9 +141,9 @@ void TWaveStream::WriteSamples(const void* buffer, std::int64_t count) {
     CheckOpen();
     if (FReading) throw EWaveStreamError("Stream not opend");
     if (count <= 0) return;
-    if (FDataSize + count > std::int64_t(UINT32_MAX) - 64) throw EWaveStreamError("Wave is invalid");
-    FOut->write(static_cast<const char*>(buffer), count);
-    if (!*FOut) throw EWaveStreamError("Stream write error");
+    // The RIFF length field is 32 bits wide.
+    if (FDataStart - FStart + FDataSize + count > std::int64_t(UINT32_MAX)) throw EWaveStreamError("Wave is invalid");
+    FStream.WriteBuffer(buffer, std::size_t(count));
     FDataSize += count;
     FPosition += count;
 }
@@ -246,7 +212,7 @@ void TWave::SetPCMFormat(std::uint32_t samplesPerSec, std::uint16_t channels, st
     SetFormat(b, sizeof b);
 }
 
-void TWave::ReadWaveData(std::istream& stream) {
+void TWave::ReadWaveData(TStream& stream) {
     TWaveStream ws(stream);
     ws.Open();
     if (ws.DataSize() > INT_MAX) throw EWaveStreamError("Wave is invalid");
@@ -254,12 +220,12 @@ void TWave::ReadWaveData(std::istream& stream) {
     TWave fresh;
     fresh.FFormat = ws.Format();
     fresh.SetSize(int(ws.DataSize()));
-    if (ws.ReadSamples(fresh.Data(), fresh.Size()) < fresh.Size()) ReadError();
+    if (ws.ReadSamples(fresh.Data(), fresh.Size()) < fresh.Size()) throw EReadError("Stream read error");
     ws.Close();
     *this = std::move(fresh);
 }
 
-void TWave::WriteWaveData(std::ostream& stream) const {
+void TWave::WriteWaveData(TStream& stream) const {
     if (FFormat.empty() || FSize <= 0) return;
     TWaveStream ws(stream);
     ws.OpenWrite(FFormat);
@@ -268,27 +234,29 @@ void TWave::WriteWaveData(std::ostream& stream) const {
 }
 
 void TWave::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
+    TReadOnlyMemoryStream in(data, size);
     ReadWaveData(in);
 }
 
 std::vector<std::uint8_t> TWave::SaveToBytes() const {
-    std::ostringstream out(std::ios::binary);
+    TMemoryStream out;
     WriteWaveData(out);
-    const std::string s = out.str();
-    return std::vector<std::uint8_t>(s.begin(), s.end());
+    return out.Bytes();
 }
 
 void TWave::LoadFromFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw EWaveStreamError(::Format("Cannot open file \"%s\"", fileName.c_str()));
-    ReadWaveData(in);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw EWaveStreamError(::Format("Cannot read file \"%s\"", fileName.c_str()));
+    LoadFromBytes(bytes);
 }
 
 void TWave::SaveToFile(const std::string& fileName) const {
+    const std::vector<std::uint8_t> bytes = SaveToBytes();
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     if (!out) throw EWaveStreamError(::Format("Cannot create file \"%s\"", fileName.c_str()));
-    WriteWaveData(out);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();
     if (!out) throw EWaveStreamError(::Format("Cannot write file \"%s\"", fileName.c_str()));
 }

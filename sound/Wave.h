@@ -3,23 +3,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Graphics.h"
 
 // Malformed or misused wave streams: "Wave is invalid", "Format is invalid",
 // "Stream has already been opened", "Stream not opend".
 class EWaveStreamError : public Exception {
 public:
     using Exception::Exception;
-};
-
-// A read that found fewer bytes than a wave stream needed ("Stream read error").
-class EWaveReadError : public EWaveStreamError {
-public:
-    using EWaveStreamError::EWaveStreamError;
 };
 
 // The format record at the head of a "fmt " chunk, decoded (little-endian on disk). cbSize is 0
@@ -36,13 +30,13 @@ struct TWaveFormatEx {
 
 constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
 
-// The RIFF form of a wave over an iostream. Reading parses the chunks once at Open and then hands
-// out the sample bytes; writing emits a placeholder header that Close completes. The stream must
-// be seekable; the wave form starts where the stream stands when the TWaveStream is made.
+// The RIFF form of a wave over another stream. Reading parses the chunks once at Open and then
+// hands out the sample bytes; writing emits a placeholder header that Close completes. The wave
+// form starts where the stream stands when the TWaveStream is made. A short read raises
+// EReadError "Stream read error".
 class TWaveStream {
 public:
-    explicit TWaveStream(std::istream& in);
-    explicit TWaveStream(std::ostream& out);
+    explicit TWaveStream(TStream& stream);
     TWaveStream(const TWaveStream&) = delete;
     TWaveStream& operator=(const TWaveStream&) = delete;
     ~TWaveStream();
@@ -62,8 +56,7 @@ public:
 
 private:
     void CheckOpen() const;
-    std::istream* FIn = nullptr;
-    std::ostream* FOut = nullptr;
+    TStream& FStream;
     std::int64_t FStart = 0;
     bool FOpened = false;
     bool FReading = false;
@@ -106,9 +99,9 @@ public:
     void SetPCMFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::uint16_t bits);
 
     // Reads the RIFF form at the stream's position. On any error the wave keeps what it held.
-    void ReadWaveData(std::istream& stream);
+    void ReadWaveData(TStream& stream);
     // Writes the RIFF form; writes nothing when the format block or the samples are empty.
-    void WriteWaveData(std::ostream& stream) const;
+    void WriteWaveData(TStream& stream) const;
 
     void LoadFromBytes(const std::uint8_t* data, std::size_t size);
     void LoadFromBytes(const std::vector<std::uint8_t>& bytes) { LoadFromBytes(bytes.data(), bytes.size()); }
