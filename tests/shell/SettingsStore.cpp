@@ -1,0 +1,248 @@
+// Reading and writing the game's settings, the start-up loading of preferences and high score.
+#include "shell/Settings.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path StoreFile() { return fs::path(TestConfigHome()) / "Marrowby" / "ZelvanFree.conf"; }
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Read(const std::string& name) { return ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name); }
+void Write(const std::string& name, const std::string& text) {
+    WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name, text);
+}
+
+// Stores raw REG_SZ bytes, as another program might have left them.
+void WriteRaw(const char* name, const std::string& bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, ZelvanKeyPath, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(bytes.data()), DWORD(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::string Expect(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ERegistryError& e) {
+        return e.Message;
+    }
+    return "<no error>";
+}
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(TestConfigHome()))
+            fs::remove_all(entry.path());
+    }
+    void TearDown() override { RegSetQueryHook(nullptr); }
+};
+
+TEST_F(Settings, FirstRunCreatesTheKeyWithTheThreeDefaultsOnly) {
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_EQ(prefs.Highlight, "1");
+    EXPECT_EQ(prefs.Numbered, "0");
+    EXPECT_TRUE(prefs.Errors.empty());
+    EXPECT_EQ(Read("Sound"), "1");
+    EXPECT_EQ(Read("Highlight"), "1");
+    EXPECT_EQ(Read("Numbered"), "0");
+
+    const THighScore record = LoadHighScore();
+    EXPECT_EQ(record.TopLabel, "Top Player: Zelvan");
+    EXPECT_EQ(record.HighLabel, "High Score: 1000 moves");
+    EXPECT_EQ(record.Moves, 1000);
+    const std::string file = ReadFile(StoreFile());
+    EXPECT_EQ(file.find("TopPlayer"), std::string::npos) << file;
+    EXPECT_EQ(file.find("HighScore"), std::string::npos) << file;
+}
+
+TEST_F(Settings, EmptyPreferenceTakesItsDefaultAndOtherTextIsKeptAsIs) {
+    Write("Sound", "");
+    Write("Highlight", "yes");
+    Write("Numbered", "1");
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_EQ(prefs.Highlight, "yes"); // off, but held and written back unchanged
+    EXPECT_EQ(prefs.Numbered, "1");
+    EXPECT_EQ(Read("Sound"), "1");
+    EXPECT_EQ(Read("Highlight"), "yes");
+}
+
+TEST_F(Settings, ReadingAValueNeverWrittenCreatesTheKeyButNoValue) {
+    ASSERT_FALSE(fs::exists(StoreFile()));
+    EXPECT_EQ(Read("TopPlayer"), "");
+    EXPECT_TRUE(fs::exists(StoreFile()));
+    EXPECT_EQ(ReadFile(StoreFile()), "");
+}
+
+TEST_F(Settings, TextEndsAtTheFirstZeroWithOrWithoutATerminator) {
+    WriteRaw("Bare", "1");                           // no terminating zero
+    WriteRaw("Padded", std::string("1\0\0\0", 4));   // trailing zeros
+    WriteRaw("Embedded", std::string("ab\0cd\0", 6)); // text behind an embedded zero is dropped
+    WriteRaw("Empty", std::string("\0", 1));
+    EXPECT_EQ(Read("Bare"), "1");
+    EXPECT_EQ(Read("Padded"), "1");
+    EXPECT_EQ(Read("Embedded"), "ab");
+    EXPECT_EQ(Read("Empty"), "");
+}
+
+TEST_F(Settings, WrittenTextReadsBackTheSame) {
+    for (const std::string text : {"a,b", "a, b", ";x", "#x", " lead ", "@Variant(1)", "x=y", "\"q\"",
+                                   "back\\slash", "J\xC3\xBCrgen", " "}) {
+        Write("TopPlayer", text);
+        EXPECT_EQ(Read("TopPlayer"), text);
+    }
+}
+
+TEST_F(Settings, NonStringValueFailsTheReadAndSurvivesStartUp) {
+    WriteFile(StoreFile(), "[General]\nSound=a, b\nHighlight=@ByteArray(1)\nNumbered=1\n");
+    EXPECT_EQ(Expect([] { Read("Sound"); }), "Invalid data type for 'Sound'");
+    EXPECT_EQ(Expect([] { Read("Highlight"); }), "Invalid data type for 'Highlight'");
+
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_EQ(prefs.Highlight, "1");
+    EXPECT_EQ(prefs.Numbered, "1");
+    EXPECT_EQ(prefs.Errors, (std::vector<std::string>{"Invalid data type for 'Sound'",
+                                                       "Invalid data type for 'Highlight'"}));
+    // What could not be read is left for the user, not overwritten with the default.
+    const std::string file = ReadFile(StoreFile());
+    EXPECT_NE(file.find("Sound=a, b"), std::string::npos) << file;
+    EXPECT_NE(file.find("Highlight=@ByteArray(1)"), std::string::npos) << file;
+}
+
+TEST_F(Settings, DataThatChangesBetweenSizeAndFetchFailsTheRead) {
+    Write("TopPlayer", "Al");
+    int queries = 0;
+    RegSetQueryHook([&](const std::string&) {
+        if (++queries == 2) // after the size was learned, someone stores a longer name
+            Write("TopPlayer", "Alexandra");
+    });
+    EXPECT_EQ(Expect([] { Read("TopPlayer"); }), "Failed to get data for 'TopPlayer'");
+    RegSetQueryHook(nullptr);
+
+    queries = 0;
+    RegSetQueryHook([&](const std::string&) {
+        if (++queries == 2)
+            Write("TopPlayer", "Al");
+    });
+    EXPECT_EQ(Read("TopPlayer"), "Al"); // shorter data fits the buffer
+    RegSetQueryHook(nullptr);
+
+    queries = 0;
+    RegSetQueryHook([&](const std::string&) {
+        if (++queries == 2)
+            Write("TopPlayer", "");
+    });
+    const THighScore record = LoadHighScore(); // TopPlayer read fails mid-way; start-up goes on
+    EXPECT_EQ(record.TopLabel, "Top Player: Zelvan");
+    EXPECT_EQ(record.Errors.size(), 0u); // an empty value simply fits
+}
+
+TEST_F(Settings, HighScoreThatIsNotIntegerTextCountsAsNoRecord) {
+    Write("TopPlayer", "Ann ");
+    Write("HighScore", "12x");
+    THighScore record = LoadHighScore();
+    EXPECT_EQ(record.Moves, 1000);
+    EXPECT_EQ(record.TopLabel, "Top Player: Ann "); // the name is read normally
+    EXPECT_EQ(record.HighLabel, "High Score: 1000 moves");
+    EXPECT_EQ(record.Errors, (std::vector<std::string>{"'12x' is not a valid integer value"}));
+    EXPECT_EQ(Read("HighScore"), "12x"); // left as stored
+
+    Write("HighScore", "57");
+    Write("TopPlayer", " ");
+    record = LoadHighScore();
+    EXPECT_EQ(record.Moves, 57);
+    EXPECT_EQ(record.TopLabel, "Top Player:  ");
+    EXPECT_EQ(record.HighLabel, "High Score: 57 moves");
+    EXPECT_TRUE(record.Errors.empty());
+}
+
+TEST_F(Settings, StoreWhoseDirectoryCannotBeMadeReadsEmptyAndSkipsWrites) {
+    WriteFile(fs::path(TestConfigHome()) / "Marrowby", "a file in the way");
+    EXPECT_EQ(Read("Sound"), "");
+    EXPECT_NO_THROW(Write("Sound", "1"));
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_EQ(prefs.Numbered, "0");
+    EXPECT_TRUE(prefs.Errors.empty());
+    EXPECT_EQ(LoadHighScore().Moves, 1000);
+    EXPECT_EQ(ReadFile(fs::path(TestConfigHome()) / "Marrowby"), "a file in the way");
+}
+
+// Runs the check in a process without the rights to change the store: as an unprivileged user when
+// the tests run as root (root may write anywhere), else directly.
+template <typename Check>
+void AsUnprivileged(Check check) {
+    if (geteuid() != 0) {
+        check();
+        return;
+    }
+    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                          fs::perms::others_read | fs::perms::others_exec);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        check();
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the check failed in the unprivileged process";
+}
+
+TEST_F(Settings, RefusedWriteIsReportedAndChangesNothing) {
+    Write("Sound", "0");
+    Write("TopPlayer", "Ann");
+    const std::string before = ReadFile(StoreFile());
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                                   fs::perms::group_read | fs::perms::group_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    AsUnprivileged([] {
+        EXPECT_EQ(Read("Sound"), "0");
+        EXPECT_EQ(Expect([] { Write("TopPlayer", "Bob"); }), "Failed to set data for 'TopPlayer'");
+        EXPECT_EQ(Read("TopPlayer"), "Ann");
+        // Start-up still comes up with what was stored.
+        const TPreferences prefs = LoadPreferences();
+        EXPECT_EQ(prefs.Sound, "0");
+        EXPECT_EQ(prefs.Highlight, "1");
+        EXPECT_EQ(prefs.Errors.size(), 3u);
+        if (!prefs.Errors.empty()) {
+            EXPECT_EQ(prefs.Errors[0], "Failed to set data for 'Sound'");
+        }
+    });
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
+}
+
+} // namespace
