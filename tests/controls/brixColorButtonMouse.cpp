@@ -213,6 +213,19 @@ TEST_F(ButtonTest, RightButtonShowsDownLookTogglesLatchButNeverClicks) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST_F(ButtonTest, LeftClickAfterAnotherButtonsReleaseEndedThePressGivesNoOnclick) {
+    int calls = 0;
+    Button->onclick = [&](QObject*) { ++calls; };
+    MoveTo(Center());
+    Press(Qt::LeftButton, Center());
+    QTest::mousePress(Window(), Qt::RightButton, {}, Center());
+    QTest::mouseRelease(Window(), Qt::RightButton, {}, Center());
+    QApplication::processEvents();
+    EXPECT_FALSE(Button->Pressed()) << "any release ends the press";
+    Release(Qt::LeftButton, Center());
+    EXPECT_EQ(calls, 0) << "onclick needs Pressed at the click check";
+}
+
 TEST_F(ButtonTest, DoubleClickCallsOnclickOnceAndTogglesTwice) {
     int calls = 0;
     Button->onclick = [&](QObject*) { ++calls; };
