@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QPointer>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
