@@ -9,11 +9,17 @@
 // ---------------------------------------------------------------------------------------------
 // Pixel formats
 
+// Bits [shift, shift + count) set; counts come from 32-bit masks, so they may be 32 themselves.
+static std::uint32_t MaskOf(int count, int shift) {
+    if (count <= 0 || shift >= 32) return 0;
+    return std::uint32_t((((std::uint64_t(1) << count) - 1) << shift) & 0xFFFFFFFFu);
+}
+
 TPixelFormat MakeDIBPixelFormat(int r, int g, int b) {
     TPixelFormat f;
-    f.RBitMask = ((1u << r) - 1) << (g + b);
-    f.GBitMask = ((1u << g) - 1) << b;
-    f.BBitMask = (1u << b) - 1;
+    f.RBitMask = MaskOf(r, g + b);
+    f.GBitMask = MaskOf(g, b);
+    f.BBitMask = MaskOf(b, 0);
     f.RBitCount = std::uint32_t(r);
     f.GBitCount = std::uint32_t(g);
     f.BBitCount = std::uint32_t(b);
@@ -273,7 +279,11 @@ void TDIB::SetColorTable(const TRGBQuads& table) {
 const std::uint8_t* TDIB::ScanLine(int y) {
     if (y < 0 || y >= Height() || Empty()) throw EInvalidGraphicOperation(Format("Scan line index out of range (%d)", y));
     Decompress();
-    FImage->SyncFromDC();
+    if (FImage->ShadowDC) {
+        // Fold the canvas's 8-bit copy back once and drop it, rather than on every row.
+        DetachCanvas();
+        FImage->DropDC();
+    }
     return FImage->Pixels() + std::size_t(y) * std::size_t(FImage->WidthBytes);
 }
 

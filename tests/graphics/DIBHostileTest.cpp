@@ -83,6 +83,7 @@ TEST_F(DIBHostileTest, BitCountsAndMasks) {
         return d;
     };
     EXPECT_EQ(Error(masked(0, 0, 0)), "op: PixelFormat in invalid");
+    EXPECT_EQ(Error(masked(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF)), "op: PixelFormat in invalid");
     // Same counts as 8-8-8 but overlapping or swapped: would otherwise read the wrong colours.
     EXPECT_EQ(Error(masked(0xFF00, 0xFF00, 0xFF)), "op: PixelFormat in invalid");
     EXPECT_EQ(Error(masked(0xFF, 0xFF00, 0xFF0000)), "op: PixelFormat in invalid");
