@@ -7,6 +7,8 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
 
     friend bool operator==(const TRect&, const TRect&) = default;
 };

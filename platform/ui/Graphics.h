@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Types.h"
 #include "platform/ui/DeviceContext.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -17,17 +18,6 @@ struct TPoint {
     int Y = 0;
 };
 
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool operator==(const TRect&) const = default;
-};
-
-inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
 inline TRect Bounds(int left, int top, int width, int height) {
     return TRect{left, top, left + width, top + height};
 }
