@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -14,117 +13,85 @@
 
 namespace {
 
-// A widget recording what its own handling sees.
-class Probe : public QWidget {
-public:
-    std::vector<std::string>* Log = nullptr;
+// A widget logging what its own handling sees of custom events.
+struct Probe : QWidget {
+    std::vector<std::string> Log;
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User && Log)
-            Log->push_back("widget");
+        if (e->type() == QEvent::User)
+            Log.push_back("widget");
         return QWidget::event(e);
+    }
+    void Send() {
+        QEvent e(QEvent::User);
+        QCoreApplication::sendEvent(this, &e);
     }
 };
 
-bool SendUser(QWidget* w) {
-    QEvent e(QEvent::User);
-    return QCoreApplication::sendEvent(w, &e);
+// A replacement logging its name, then passing the message on.
+std::unique_ptr<TControlSubClass> Named(Probe& w, const std::string& name) {
+    return std::make_unique<TControlSubClass>(&w, [&w, name](TMessage& m, const TWndMethod& def) {
+        if (m.Msg == QEvent::User)
+            w.Log.push_back(name);
+        def(m);
+    });
 }
 
-TEST(ControlSubClass, ProcedureActsBeforeAndAfterTheWidgetsOwnHandling) {
-    std::vector<std::string> log;
+TEST(ControlSubClass, ActsBeforeAndAfterTheWidgetAndMaySwallow) {
     Probe w;
-    w.Log = &log;
+    bool swallow = false;
     TControlSubClass sub(&w, [&](TMessage& m, const TWndMethod& def) {
         if (m.Msg != QEvent::User)
             return def(m);
         EXPECT_EQ(m.Event->type(), QEvent::User);
-        log.push_back("before");
-        def(m);
-        log.push_back(m.Result ? "after, handled" : "after, not handled");
-    });
-    EXPECT_EQ(sub.Control(), &w);
-    SendUser(&w);
-    // a custom event handed to the widget's own handling counts as handled
-    EXPECT_EQ(log, (std::vector<std::string>{"before", "widget", "after, handled"}));
-}
-
-TEST(ControlSubClass, MessageNotPassedOnIsSwallowed) {
-    std::vector<std::string> log;
-    Probe w;
-    w.Log = &log;
-    auto sub = std::make_unique<TControlSubClass>(&w, [&](TMessage& m, const TWndMethod& def) {
-        if (m.Msg == QEvent::User) {
-            log.push_back("swallowed");
-            m.Result = true;
+        w.Log.push_back("before");
+        if (swallow)
             return;
-        }
         def(m);
+        w.Log.push_back(m.Result ? "after, handled" : "after, not handled");
     });
-    EXPECT_TRUE(SendUser(&w));
-    sub.reset(); // the previous handling comes back
-    SendUser(&w);
-    EXPECT_EQ(log, (std::vector<std::string>{"swallowed", "widget"}));
+    w.Send();
+    swallow = true;
+    w.Send();
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"before", "widget", "after, handled", "before"}));
 }
 
-TEST(ControlSubClass, ReplacementsChainNewestFirstAndFreeingOneRestoresTheRest) {
-    std::vector<std::string> log;
+TEST(ControlSubClass, ChainsNewestFirstAndFreeingAnyRestoresTheHandlingBelow) {
     Probe w;
-    w.Log = &log;
-    auto make = [&](const std::string& name) {
-        return std::make_unique<TControlSubClass>(&w, [&log, name](TMessage& m, const TWndMethod& def) {
-            if (m.Msg == QEvent::User)
-                log.push_back(name);
-            def(m);
-        });
-    };
-    auto a = make("a");
-    auto b = make("b");
-    auto c = make("c");
-    SendUser(&w);
-    EXPECT_EQ(log, (std::vector<std::string>{"c", "b", "a", "widget"}));
-    log.clear();
+    auto a = Named(w, "a");
+    auto b = Named(w, "b");
+    auto c = Named(w, "c");
+    w.Send();
     b.reset(); // out of the middle
-    SendUser(&w);
-    EXPECT_EQ(log, (std::vector<std::string>{"c", "a", "widget"}));
-    log.clear();
+    w.Send();
     c.reset();
     a.reset();
-    SendUser(&w);
-    EXPECT_EQ(log, (std::vector<std::string>{"widget"}));
+    w.Send();
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"c", "b", "a", "widget", "c", "a", "widget", "widget"}));
 }
 
 TEST(ControlSubClass, ProcedureMayFreeItsOwnReplacementWhileHandling) {
-    std::vector<std::string> log;
     Probe w;
-    w.Log = &log;
     std::unique_ptr<TControlSubClass> sub;
     sub = std::make_unique<TControlSubClass>(&w, [&](TMessage& m, const TWndMethod& def) {
         if (m.Msg == QEvent::User) {
             sub.reset();
-            log.push_back("freed itself");
+            w.Log.push_back("freed");
         }
         def(m);
     });
-    SendUser(&w);
-    SendUser(&w);
-    EXPECT_EQ(log, (std::vector<std::string>{"freed itself", "widget", "widget"}));
+    w.Send();
+    w.Send();
+    EXPECT_EQ(w.Log, (std::vector<std::string>{"freed", "widget", "widget"}));
 }
 
 TEST(ControlSubClass, MouseEventsReachTheWidgetOnceWithTheirAcceptance) {
-    class Clicks : public QWidget {
-    public:
+    struct Clicks : QWidget {
         int Presses = 0;
-        void mousePressEvent(QMouseEvent* e) override {
-            ++Presses;
-            e->accept();
-        }
-    };
-    Clicks w;
-    w.resize(40, 40);
+        void mousePressEvent(QMouseEvent* e) override { ++Presses, e->accept(); }
+    } w;
     int seen = 0;
     TControlSubClass sub(&w, [&](TMessage& m, const TWndMethod& def) {
-        if (m.Msg == QEvent::MouseButtonPress)
-            ++seen;
+        seen += m.Msg == QEvent::MouseButtonPress;
         def(m);
     });
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
@@ -135,135 +102,94 @@ TEST(ControlSubClass, MouseEventsReachTheWidgetOnceWithTheirAcceptance) {
     EXPECT_TRUE(press.isAccepted());
 }
 
-TEST(ControlSubClass, ReplacementOutlivingItsControlDoesNothing) {
-    auto w = std::make_unique<QWidget>();
-    int calls = 0;
-    TControlSubClass sub(w.get(), [&](TMessage& m, const TWndMethod& def) {
-        ++calls;
-        def(m);
-    });
+TEST(ControlSubClass, OutlivingTheControlIsHarmlessAndBadArgumentsAreRefused) {
+    auto w = std::make_unique<Probe>();
+    auto sub = Named(*w, "sub");
     w.reset();
-    EXPECT_EQ(sub.Control(), nullptr);
-    // A new widget (perhaps at the same address) starts without replacements.
-    QWidget fresh;
-    const int before = calls;
-    SendUser(&fresh);
-    EXPECT_EQ(calls, before);
-}
-
-TEST(ControlSubClass, RefusesMissingControlOrProcedure) {
-    QWidget w;
+    EXPECT_EQ(sub->Control(), nullptr);
+    Probe fresh; // perhaps at the same address: starts without replacements
+    fresh.Send();
+    EXPECT_EQ(fresh.Log, std::vector<std::string>{"widget"});
+    sub.reset();
     EXPECT_THROW(TControlSubClass(nullptr, [](TMessage&, const TWndMethod&) {}), EInvalidOperation);
-    EXPECT_THROW(TControlSubClass(&w, nullptr), EInvalidOperation);
+    EXPECT_THROW(TControlSubClass(&fresh, nullptr), EInvalidOperation);
 }
 
 class FormTest : public ::testing::Test {
 protected:
-    void SetUp() override { App = std::make_unique<TApplication>(); }
-    void TearDown() override { App.reset(); }
-    std::unique_ptr<TApplication> App;
+    TApplication App;
 };
 
-TEST_F(FormTest, FormsCountThemselvesAndTheFirstIsTheMainWindow) {
+TEST_F(FormTest, FormsCountThemselvesTheFirstIsTheMainWindowAndDestroyIsSent) {
     const int base = TDXForm::FormCount();
     auto main = std::make_unique<TDXForm>();
-    {
-        TDXForm dialog(main.get());
-        EXPECT_EQ(TDXForm::FormCount(), base + 2);
-        EXPECT_TRUE(dialog.isWindow()); // a form with a parent is still a window of its own
-        EXPECT_EQ(App->MainForm(), main.get());
-    }
+    auto dialog = std::make_unique<TDXForm>(main.get());
+    EXPECT_EQ(TDXForm::FormCount(), base + 2);
+    EXPECT_TRUE(dialog->isWindow()); // a form with a parent is still a window of its own
+    EXPECT_EQ(App.MainForm(), main.get());
+    TDXForm* raw = dialog.get();
+    std::vector<std::string> log;
+    TControlSubClass hook(raw, [&](TMessage& m, const TWndMethod& def) {
+        if (m.Msg == wmDestroy) // sent while the form is still whole
+            log.push_back(raw->isWindow() && m.Event == nullptr ? "destroy" : "broken");
+        def(m);
+    });
+    dialog.reset();
+    EXPECT_EQ(log, std::vector<std::string>{"destroy"});
     EXPECT_EQ(TDXForm::FormCount(), base + 1);
     main.reset();
     EXPECT_EQ(TDXForm::FormCount(), base);
-    EXPECT_EQ(App->MainForm(), nullptr);
+    EXPECT_EQ(App.MainForm(), nullptr);
 }
 
-TEST_F(FormTest, DestroyingAFormSendsDestroyThroughItsReplacement) {
-    auto form = std::make_unique<TDXForm>();
-    TDXForm* raw = form.get();
-    std::vector<std::string> log;
-    TControlSubClass hook(raw, [&](TMessage& m, const TWndMethod& def) {
-        if (m.Msg == wmDestroy) {
-            EXPECT_EQ(m.Event, nullptr);
-            // the form is still whole here: its window state can be asked for
-            log.push_back(raw->isWindow() ? "destroy" : "destroy of a broken form");
-        }
-        def(m);
-    });
-    form.reset();
-    EXPECT_EQ(log, std::vector<std::string>{"destroy"});
-    EXPECT_EQ(hook.Control(), nullptr);
-}
-
-TEST_F(FormTest, ShowEventIsSeenBeforeAndAfterTheFormsOwnShowHandling) {
-    class ShowForm : public TDXForm {
-    public:
+TEST_F(FormTest, ReplacementCanActAfterTheFormsOwnShowHandling) {
+    struct ShowForm : TDXForm {
         std::vector<std::string> Log;
-    protected:
         void showEvent(QShowEvent*) override { Log.push_back("form show"); }
-    };
-    ShowForm form;
+    } form;
     TControlSubClass hook(&form, [&](TMessage& m, const TWndMethod& def) {
-        if (m.Msg == QEvent::Show) {
-            def(m); // pass on first, then act: how the display control waits for the first show
+        def(m); // pass on first, then act: how the display control waits for the first show
+        if (m.Msg == QEvent::Show)
             form.Log.push_back("after show");
-            return;
-        }
-        def(m);
     });
     form.show();
     EXPECT_EQ(form.Log, (std::vector<std::string>{"form show", "after show"}));
 }
 
-TEST_F(FormTest, ClosingTheMainFormEndsTheLoopButAClosedDialogDoesNot) {
-    TDXForm main;
+TEST_F(FormTest, ClosingTheMainFormEndsTheLoopUnlessRefusedAndDialogsDoNot) {
+    struct Stubborn : TDXForm {
+        bool Refuse = true;
+        void closeEvent(QCloseEvent* e) override { e->setAccepted(!Refuse); }
+    } main;
     TDXForm dialog;
-    bool stillRunningAfterDialog = false;
+    std::vector<std::string> log;
     QTimer::singleShot(20, &main, [&] {
         dialog.show();
         dialog.close();
-    });
-    QTimer::singleShot(60, &main, [&] {
-        stillRunningAfterDialog = !App->Terminated();
         main.close();
     });
-    QTimer::singleShot(5000, App.get(), [&] { App->Terminate(); });
-    App->Run();
-    EXPECT_TRUE(stillRunningAfterDialog);
-    EXPECT_FALSE(main.isVisible());
-}
-
-TEST_F(FormTest, RefusedCloseOfTheMainFormKeepsTheLoopRunning) {
-    class Stubborn : public TDXForm {
-    protected:
-        void closeEvent(QCloseEvent* e) override { e->ignore(); }
-    };
-    Stubborn main;
-    bool runningAfterRefusal = false;
-    QTimer::singleShot(20, &main, [&] { main.close(); });
     QTimer::singleShot(60, &main, [&] {
-        runningAfterRefusal = !App->Terminated() && main.isVisible();
-        App->Terminate();
+        log.push_back(App.Terminated() ? "ended" : "running");
+        main.Refuse = false;
+        main.close();
+        log.push_back(App.Terminated() ? "ended" : "running");
     });
-    App->Run();
-    EXPECT_TRUE(runningAfterRefusal);
+    QTimer::singleShot(5000, &App, [&] { App.Terminate(); });
+    App.Run();
+    EXPECT_EQ(log, (std::vector<std::string>{"running", "ended"}));
 }
 
-TEST_F(FormTest, ModalResultEndsTheModalShowing) {
-    TDXForm main;
-    TDXForm dialog;
+TEST_F(FormTest, ModalResultEndsTheModalShowingAndTheCloseBoxCancels) {
+    TDXForm main, dialog;
     QTimer::singleShot(30, &dialog, [&] { dialog.SetModalResult(mrOk); });
     EXPECT_EQ(dialog.ShowModal(), mrOk);
     EXPECT_EQ(dialog.ModalResult(), mrOk);
-    EXPECT_FALSE(dialog.isVisible());
-    // shown again: starts without a result; the close box gives cancel
     QTimer::singleShot(30, &dialog, [&] {
-        EXPECT_EQ(dialog.ModalResult(), mrNone);
+        EXPECT_EQ(dialog.ModalResult(), mrNone); // each showing starts without a result
         dialog.close();
     });
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
-    EXPECT_FALSE(App->Terminated());
+    EXPECT_FALSE(App.Terminated());
 }
 
 } // namespace
