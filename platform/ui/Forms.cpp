@@ -225,3 +225,23 @@ void TApplication::Dispatch(TMessage& Message) {
         break;
     }
 }
+
+TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TQtApplication::notify(QObject* Receiver, QEvent* Event) {
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& e) {
+        if (Application)
+            Application->HandleException(Receiver, e);
+        else
+            std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        const Exception unknown("Unknown exception in an event handler");
+        if (Application)
+            Application->HandleException(Receiver, unknown);
+        else
+            std::fprintf(stderr, "%s\n", unknown.what());
+    }
+    return false;
+}

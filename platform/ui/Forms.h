@@ -1,6 +1,7 @@
 // The application object: message loop with its idle hook, activation hooks, modal loops, main form.
 #pragma once
 
+#include <QApplication>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -139,3 +140,12 @@ private:
 
 // The application object of the process, or null before it is created.
 extern TApplication* Application;
+
+// The Qt application the program body creates: an exception escaping an event handler is caught at
+// delivery and reported through Application->HandleException (or standard error before there is
+// an application object), so the program goes on instead of unwinding through Qt's event loop.
+class TQtApplication : public QApplication {
+public:
+    TQtApplication(int& argc, char** argv);
+    bool notify(QObject* Receiver, QEvent* Event) override;
+};
