@@ -456,6 +456,31 @@ TEST(ResourceList, ListsEveryAssetOnce) {
     EXPECT_EQ(AssetFiles().size(), 7);
 }
 
+TEST(ResourceList, CompiledResourcesHoldTheAssetsAndReadThroughTheSystemsReaders) {
+    for (const QString& name : AssetFiles()) {
+        SCOPED_TRACE(name.toStdString());
+        QFile resource(":/assets/" + name);
+        ASSERT_TRUE(resource.open(QIODevice::ReadOnly));
+        const QByteArray bytes = resource.readAll();
+        EXPECT_TRUE(Bytes(bytes.begin(), bytes.end()) == ReadFile(AssetDir + name.toStdString()));
+    }
+    QFile frame(":/assets/frame.dib");
+    ASSERT_TRUE(frame.open(QIODevice::ReadOnly));
+    const QByteArray frameBytes = frame.readAll();
+    TReadOnlyMemoryStream picture(frameBytes.constData(), std::size_t(frameBytes.size()));
+    TDIB dib;
+    dib.ReadPictureData(picture);
+    EXPECT_EQ(dib.Width(), 600);
+
+    QFile click(":/assets/click.wav");
+    ASSERT_TRUE(click.open(QIODevice::ReadOnly));
+    const QByteArray clickBytes = click.readAll();
+    TReadOnlyMemoryStream sound(clickBytes.constData(), std::size_t(clickBytes.size()));
+    TWave wave;
+    wave.ReadWaveData(sound);
+    EXPECT_EQ(wave.Size(), 353);
+}
+
 TEST(AssetGenerator, RegeneratesByteIdenticalFiles) {
     const QString generator = QString(ZELVAN_BIN_DIR) + "/assetgen";
     if (!QFile::exists(generator)) GTEST_SKIP() << "assetgen is not built in this configuration";
