@@ -357,8 +357,8 @@ private:
     TColor FColor = clBtnFace;
     bool FLoading = false;
     unsigned long FVBlankWaits = 0;
-    bool FPaintFlipPending = false;
-    void* FPresentationEntry = nullptr;
+    // A frame was copied into the presentation since the last paint; that paint only shows it.
+    bool FPresented = false;
 };
 
 // The display control as placed on a form.

@@ -1,0 +1,574 @@
+// The display control: listeners, building and tearing down the display, presenting, window events.
+#include "display/DXDraws.Control.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/DXConsts.h"
+
+namespace {
+
+// Hands an error raised inside window-message handling to the application's reporter; an
+// exception must not travel through the window system's event delivery.
+void ReportError(QObject* Sender, const std::exception& E) {
+    if (Application)
+        Application->HandleException(Sender, E);
+    else
+        std::fprintf(stderr, "%s\n", E.what());
+}
+
+TShiftState ShiftOf(const QMouseEvent* Event) {
+    TShiftState s = 0;
+    const Qt::KeyboardModifiers m = Event->modifiers();
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    const Qt::MouseButtons b = Event->buttons();
+    if (b & Qt::LeftButton) s |= ssLeft;
+    if (b & Qt::RightButton) s |= ssRight;
+    if (b & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+bool ButtonOf(const QMouseEvent* Event, TMouseButton& Button) {
+    switch (Event->button()) {
+    case Qt::LeftButton: Button = mbLeft; return true;
+    case Qt::RightButton: Button = mbRight; return true;
+    case Qt::MiddleButton: Button = mbMiddle; return true;
+    default: return false;
+    }
+}
+
+TDXDrawColorTable MakeSystemPalette() {
+    // The static colours every palettised screen reserves, and a colour cube with a grey ramp
+    // between them.
+    static const std::uint8_t low[10][3] = {
+        {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},
+        {128, 0, 128},   {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+    static const std::uint8_t high[10][3] = {
+        {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
+        {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+    TDXDrawColorTable t{};
+    for (int i = 0; i < 10; ++i) {
+        t[i] = {low[i][0], low[i][1], low[i][2], 0};
+        t[246 + i] = {high[i][0], high[i][1], high[i][2], 0};
+    }
+    int i = 10;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                t[i++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 51),
+                          static_cast<std::uint8_t>(b * 51), 0};
+    for (int k = 0; i < 246; ++i, ++k) {
+        const auto v = static_cast<std::uint8_t>(8 + k * 12);
+        t[i] = {v, v, v, 0};
+    }
+    return t;
+}
+
+}  // namespace
+
+const TDXDrawColorTable& SystemPaletteTable() {
+    static const TDXDrawColorTable table = MakeSystemPalette();
+    return table;
+}
+
+// ---- Construction and destruction --------------------------------------------------------------
+
+TCustomDXDraw::TCustomDXDraw(QWidget* parent) : QWidget(parent) {
+    FDisplay = std::make_unique<TDXDrawDisplay>(this);
+    ColorTable = SystemPaletteTable();
+    DefaultColorTable = SystemPaletteTable();
+    DeriveOptions();
+    // The control paints every pixel itself from the presentation image.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    resize(100, 100);
+    ParentChanged();
+}
+
+TCustomDXDraw::~TCustomDXDraw() {
+    try {
+        Finalize();
+    } catch (const std::exception& E) {
+        ReportError(this, E);
+    }
+    try {
+        NotifyEventList(dnDestroying);
+    } catch (const std::exception& E) {
+        ReportError(this, E);
+    }
+    FDisplay.reset();
+    FFormHook.reset();
+    FNotifyEventList.clear();
+}
+
+void TCustomDXDraw::Loaded() {
+    FLoading = false;
+    if (FAutoSize) {
+        FSurfaceWidth = width();
+        FSurfaceHeight = height();
+    }
+    NotifyEventList(dnSurfaceSize);
+    if (FAutoInitialize && !FFormHook)
+        Initialize();
+}
+
+// ---- Properties --------------------------------------------------------------------------------
+
+void TCustomDXDraw::SetAutoSize(bool Value) {
+    if (FAutoSize == Value) return;
+    FAutoSize = Value;
+    if (FAutoSize) SetSize(width(), height());
+}
+
+void TCustomDXDraw::SetColor(TColor Value) {
+    FColor = Value;
+    update();
+}
+
+void TCustomDXDraw::SetOptions(TDXDrawOptions Value) {
+    FOptions = Value;
+    DeriveOptions();
+}
+
+void TCustomDXDraw::DeriveOptions() {
+    if (FInitialized) {
+        constexpr std::uint16_t buildTime = 0x7F37;
+        TDXDrawOptions o = TDXDrawOptions::FromBits(
+            static_cast<std::uint16_t>((FNowOptions.Bits() & buildTime) | (FOptions.Bits() & ~buildTime)));
+        if (!o.Contains(do3D))
+            for (TDXDrawOption x : {doRetainedMode, doHardware, doSelectDriver, doZBuffer}) o.Exclude(x);
+        FNowOptions = o;
+        return;
+    }
+    TDXDrawOptions o = FOptions;
+    if (!o.Contains(doFullScreen))
+        for (TDXDrawOption x : {doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip}) o.Exclude(x);
+    if (!o.Contains(do3D))
+        for (TDXDrawOption x : {doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer})
+            o.Exclude(x);
+    if (o.Contains(doSystemMemory)) o.Exclude(doFlip);
+    if (o.Contains(doDirectX7Mode)) o.Exclude(doRetainedMode);
+    o.Exclude(doHardware);
+    FNowOptions = o;
+}
+
+int TCustomDXDraw::SurfaceWidth() const {
+    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Width();
+    return FSurfaceWidth;
+}
+
+int TCustomDXDraw::SurfaceHeight() const {
+    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Height();
+    return FSurfaceHeight;
+}
+
+void TCustomDXDraw::SetSurfaceWidth(int Value) {
+    if (FLoading)
+        FSurfaceWidth = Value;
+    else
+        SetSize(Value, SurfaceHeight());
+}
+
+void TCustomDXDraw::SetSurfaceHeight(int Value) {
+    if (FLoading)
+        FSurfaceHeight = Value;
+    else
+        SetSize(SurfaceWidth(), Value);
+}
+
+void TCustomDXDraw::SetDriverGuid(const GUID* Value) {
+    // Always a copy: a reference to the caller's identifier could outlive it.
+    if (Value)
+        FDriverGuid = *Value;
+    else
+        FDriverGuid.reset();
+}
+
+// ---- Listeners ---------------------------------------------------------------------------------
+
+void TCustomDXDraw::RegisterListener(TDXDrawNotifyEvent Callback, void* Data) {
+    if (!Callback) throw EDXDrawError("No listener callback given");
+    UnregisterListener(Callback, Data);
+    FNotifyEventList.push_back({Callback, Data});
+    Callback(Data, this, dnSurfaceSize);
+    if (FInitialized) {
+        Callback(Data, this, dnInitialize);
+        if (FSurfaceInitializeFired) Callback(Data, this, dnInitializeSurface);
+        if (FRestoreNotifySuppress == 0) Callback(Data, this, dnRestore);
+    }
+}
+
+void TCustomDXDraw::UnregisterListener(TDXDrawNotifyEvent Callback, void* Data) {
+    auto it = std::find_if(FNotifyEventList.begin(), FNotifyEventList.end(),
+                           [&](const TListener& l) { return l.Callback == Callback && l.Data == Data; });
+    if (it == FNotifyEventList.end()) return;
+    FNotifyEventList.erase(it);
+    if (FSurfaceInitializeFired) Callback(Data, this, dnFinalizeSurface);
+    if (FInitialized) Callback(Data, this, dnFinalize);
+}
+
+void TCustomDXDraw::NotifyEventList(TDXDrawNotifyKind NotifyType) {
+    // From the last registered to the first. A listener may unregister itself or others while
+    // being told; those removed meanwhile are skipped and nobody is told twice.
+    const std::vector<TListener> snapshot = FNotifyEventList;
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+        const bool still = std::any_of(FNotifyEventList.begin(), FNotifyEventList.end(), [&](const TListener& l) {
+            return l.Callback == it->Callback && l.Data == it->Data;
+        });
+        if (still) it->Callback(it->Data, this, NotifyType);
+    }
+}
+
+// ---- Events ------------------------------------------------------------------------------------
+
+void TCustomDXDraw::HandleFinalize() { if (OnFinalize) OnFinalize(this); }
+void TCustomDXDraw::HandleFinalizeSurface() { if (OnFinalizeSurface) OnFinalizeSurface(this); }
+void TCustomDXDraw::HandleInitialize() { if (OnInitialize) OnInitialize(this); }
+void TCustomDXDraw::HandleInitializeSurface() { if (OnInitializeSurface) OnInitializeSurface(this); }
+void TCustomDXDraw::HandleInitializing() { if (OnInitializing) OnInitializing(this); }
+void TCustomDXDraw::HandleRestoreSurface() { if (OnRestoreSurface) OnRestoreSurface(this); }
+
+// ---- Building and tearing down -----------------------------------------------------------------
+
+void TCustomDXDraw::Initialize() {
+    FCalledDoInitialize = true;
+    Finalize();
+    if (!FForm) throw EDXDrawError(SNoForm);
+    try {
+        HandleInitializing();
+        FUpdating = true;
+        FInitializeBegun = true;
+        try {
+            NotifyEventList(dnInitializing);
+            if (FNowOptions.Contains(doFlip))
+                FDriver = std::make_unique<TDXDrawDriverFlip>(this);
+            else
+                FDriver = std::make_unique<TDXDrawDriverBlt>(this);
+            ApplyCooperativeLevel();
+            if (FNowOptions.Contains(doFullScreen) &&
+                !FDisplay->ChangeMode(FDisplay->Width(), FDisplay->Height(), FDisplay->BitCount()))
+                throw EDXDrawError(Format(SDisplayModeChange, FDisplay->Width(), FDisplay->Height(),
+                                          FDisplay->BitCount()));
+            if (FAutoSize) {
+                FSurfaceWidth = width();
+                FSurfaceHeight = height();
+            }
+            FDriver->Initialize();
+        } catch (...) {
+            FUpdating = false;
+            throw;
+        }
+        FUpdating = false;
+        FInitialized = true;
+        ++FRestoreNotifySuppress;
+    } catch (...) {
+        // The failure that stopped the build is the one reported; a further error while tearing
+        // down would only hide it.
+        try {
+            Finalize();
+        } catch (...) {
+        }
+        throw;
+    }
+    try {
+        NotifyEventList(dnSurfaceSize);
+        NotifyEventList(dnInitialize);
+        FInitializeFired = true;
+        HandleInitialize();
+        NotifyEventList(dnInitializeSurface);
+        FSurfaceInitializeFired = true;
+        HandleInitializeSurface();
+    } catch (...) {
+        --FRestoreNotifySuppress;
+        throw;
+    }
+    --FRestoreNotifySuppress;
+    Restore();
+}
+
+void TCustomDXDraw::Finalize() {
+    if (!FInitializeBegun) return;
+    if (FSurface && FSurface->SurfaceInterface()) {
+        FSurfaceWidth = FSurface->Width();
+        FSurfaceHeight = FSurface->Height();
+    }
+    FDisplay->ClearModes();
+    FUpdating = true;
+    // Whatever a handler or listener raises, the display is torn down completely; the first
+    // error is passed on afterwards.
+    std::exception_ptr error;
+    try {
+        if (FSurfaceInitializeFired) {
+            FSurfaceInitializeFired = false;
+            HandleFinalizeSurface();
+        }
+    } catch (...) {
+        error = std::current_exception();
+    }
+    try {
+        NotifyEventList(dnFinalizeSurface);
+    } catch (...) {
+        if (!error) error = std::current_exception();
+    }
+    try {
+        if (FInitializeFired) {
+            FInitializeFired = false;
+            HandleFinalize();
+        }
+    } catch (...) {
+        if (!error) error = std::current_exception();
+    }
+    try {
+        NotifyEventList(dnFinalize);
+    } catch (...) {
+        if (!error) error = std::current_exception();
+    }
+    FInitializeBegun = false;
+    FInitialized = false;
+    DeriveOptions();
+    FDriver.reset();
+    FUpdating = false;
+    if (error) std::rethrow_exception(error);
+}
+
+void TCustomDXDraw::Restore() {
+    if (!FInitialized || FUpdating) return;
+    struct TUpdatingScope {
+        bool& Flag;
+        explicit TUpdatingScope(bool& f) : Flag(f) { Flag = true; }
+        ~TUpdatingScope() { Flag = false; }
+    } updating(FUpdating);
+    if (!FDriver->Restore()) return;
+    FPrimary->SetPalette(FPalette);
+    FSurface->SetPalette(FPalette);
+    ApplyColorTable(DefaultColorTable);
+    NotifyEventList(dnRestore);
+    HandleRestoreSurface();
+    ApplyColorTable(ColorTable);
+}
+
+void TCustomDXDraw::FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const {
+    for (int i = 0; i < 256; ++i)
+        Entries[i] = PALETTEENTRY{Table[i].Red, Table[i].Green, Table[i].Blue, 0};
+    if (!FNowOptions.Contains(doAllowPalette256)) {
+        const TDXDrawColorTable& sys = SystemPaletteTable();
+        for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 246, 247, 248, 249, 250, 251, 252, 253, 254, 255})
+            Entries[i] = PALETTEENTRY{sys[i].Red, sys[i].Green, sys[i].Blue, 0};
+    }
+    for (int i = 0; i < 256; ++i) Entries[i].peFlags = 0x40;
+}
+
+void TCustomDXDraw::ApplyColorTable(const TDXDrawColorTable& Table) {
+    if (!FInitialized || !FPalette) return;
+    PALETTEENTRY entries[256];
+    FillPaletteEntries(Table, entries);
+    FPalette->SetEntries(0, 256, entries);
+}
+
+void TCustomDXDraw::ApplyCooperativeLevel() {
+    if (!FDDraw || !FDDraw->DrawInterface()) return;
+    QWidget* window = FForm ? FForm : this;
+    DWORD flags;
+    if (FNowOptions.Contains(doFullScreen)) {
+        flags = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
+        if (FNowOptions.Contains(doNoWindowChange)) flags |= DDSCL_NOWINDOWCHANGES;
+        if (FNowOptions.Contains(doAllowReboot)) flags |= DDSCL_ALLOWREBOOT;
+    } else {
+        flags = DDSCL_NORMAL;
+    }
+    FDDraw->SetLastResult(FDDraw->DrawInterface()->SetCooperativeLevel(window, flags));
+}
+
+// ---- Per frame ---------------------------------------------------------------------------------
+
+bool TCustomDXDraw::CheckSurfaces() {
+    if (!FInitialized || FUpdating || !FPrimary || !FPrimary->SurfaceInterface()) return false;
+    const bool primaryLost = FPrimary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    const bool backLost = FSurface && FSurface->SurfaceInterface() &&
+                          FSurface->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    if (!primaryLost && !backLost) return true;
+    Restore();
+    if (!FPrimary || !FPrimary->SurfaceInterface() || !FSurface || !FSurface->SurfaceInterface())
+        return false;
+    return FPrimary->SurfaceInterface()->IsLost() == DD_OK && FSurface->SurfaceInterface()->IsLost() == DD_OK;
+}
+
+bool TCustomDXDraw::CanDraw() {
+    return FInitialized && !FUpdating && FSurface && FSurface->SurfaceInterface() && CheckSurfaces();
+}
+
+void TCustomDXDraw::Flip() {
+    if (!FInitialized || FUpdating) return;
+    if (!CheckSurfaces()) return;
+    FDriver->Flip();
+}
+
+void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
+    if ((ASurfaceWidth == SurfaceWidth() && ASurfaceHeight == SurfaceHeight()) || FUpdating) return;
+    if (FInitialized) {
+        bool resized;
+        try {
+            resized = FDriver->SetSize(ASurfaceWidth, ASurfaceHeight);
+        } catch (...) {
+            try {
+                Finalize();
+            } catch (...) {
+            }
+            throw;
+        }
+        if (!resized) return;
+    } else {
+        FSurfaceWidth = ASurfaceWidth;
+        FSurfaceHeight = ASurfaceHeight;
+    }
+    NotifyEventList(dnSurfaceSize);
+}
+
+// ---- Window --------------------------------------------------------------------------------------
+
+void TCustomDXDraw::ParentChanged() {
+    FForm = nullptr;
+    FFormHook.reset();
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (w->isWindow()) {
+            FForm = w;
+            break;
+        }
+    }
+    if (FForm)
+        FFormHook = std::make_unique<TControlSubClass>(
+            FForm, [this](TMessage& Message, const TWndMethod& DefWindowProc) { FormWndProc(Message, DefWindowProc); });
+}
+
+void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc) {
+    switch (Message.Msg) {
+    case wmDestroy:
+        try {
+            Finalize();
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+        DefWindowProc(Message);
+        return;
+    case QEvent::WindowDeactivate:
+        if (FInitialized && FNowOptions.Contains(doFullScreen) && FNowOptions.Contains(doFlip) && FDDraw &&
+            FDDraw->DrawInterface())
+            FDDraw->SetLastResult(FDDraw->DrawInterface()->FlipToGDISurface());
+        DefWindowProc(Message);
+        return;
+    case QEvent::Show:
+        DefWindowProc(Message);
+        if (FAutoInitialize && !FCalledDoInitialize) {
+            try {
+                Initialize();
+            } catch (const std::exception& E) {
+                ReportError(this, E);
+            }
+        }
+        return;
+    default:
+        DefWindowProc(Message);
+    }
+}
+
+void TCustomDXDraw::WindowRecreated() {
+    if (!FInitialized || FUpdating) return;
+    if (FClipper) FClipper->SetHandle(this);
+    ApplyCooperativeLevel();
+}
+
+bool TCustomDXDraw::event(QEvent* Event) {
+    const bool result = QWidget::event(Event);
+    if (Event->type() == QEvent::ParentChange)
+        ParentChanged();
+    else if (Event->type() == QEvent::WinIdChange)
+        WindowRecreated();
+    return result;
+}
+
+void TCustomDXDraw::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    if (FAutoSize && !FUpdating && !FLoading) {
+        try {
+            SetSize(width(), height());
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+    }
+}
+
+void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
+    // A paint the presentation asked for after a frame shows that frame; any other paint (the
+    // window uncovered or invalidated) presents the back surface again first, never waiting for
+    // the vertical blank.
+    if (!FPresented) {
+        const bool wait = FNowOptions.Contains(doWaitVBlank);
+        FNowOptions.Exclude(doWaitVBlank);
+        try {
+            Flip();
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+        if (wait) FNowOptions.Include(doWaitVBlank);
+        if (parentWidget() && FInitialized && FSurface &&
+            (FSurface->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
+            // The parent repaints what lies around the control, not the control itself.
+            parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
+    }
+    FPresented = false;
+    QPainter painter(this);
+    static const TDirectDrawPresentation presentation = [] {
+        try {
+            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll", "DirectDrawPresentation");
+        } catch (const std::exception&) {
+            return TDirectDrawPresentation{};
+        }
+    }();
+    const QImage* image = presentation ? presentation(this) : nullptr;
+    if (image && !image->isNull()) {
+        for (const QRect& r : Event->region())
+            painter.drawImage(r.topLeft(), *image, r);
+    } else {
+        painter.fillRect(Event->rect(), QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
+                                               GetBValue(ColorToRGB(FColor))));
+    }
+}
+
+void TCustomDXDraw::mousePressEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseDown && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseDown(this, button, ShiftOf(Event), p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseDoubleClickEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseDown && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseDown(this, button, ShiftOf(Event) | ssDouble, p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseMoveEvent(QMouseEvent* Event) {
+    if (OnMouseMove) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseMove(this, ShiftOf(Event), p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseReleaseEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseUp && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseUp(this, button, ShiftOf(Event), p.x(), p.y());
+    }
+}
