@@ -90,6 +90,8 @@ public:
     void MoveSelf(int32_t MoveCount) override;
     // As the base, and wrapped round the root's surface when WrapAround is set.
     TRect GetBounds() override;
+    // Draws the current frame's pattern of Image centred in the sprite's bounds.
+    void DrawSelf() override;
 
     int32_t FrameCount = 0;
     bool FrameLoop = false;
@@ -109,6 +111,9 @@ public:
 
     // Resets PaintedCount and paints the whole tree.
     void Draw();
+    // Attaches the surface to paint on (nullptr detaches it). A surface also sets SurfaceBounds,
+    // Width and Height from its client rectangle; detaching leaves them as they were.
+    void SetSurface(TDirectDrawSurface* Value);
 
     int32_t SpriteCount = 0;   // sprites constructed in this tree and not yet destroyed
     int32_t PaintedCount = 0;  // sprites painted by the last Draw
