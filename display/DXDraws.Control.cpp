@@ -509,7 +509,10 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
     // A paint the presentation asked for after a frame shows that frame; any other paint (the
     // window uncovered or invalidated) presents the back surface again first, never waiting for
     // the vertical blank.
-    if (!FPresented) {
+    if (FPresented) {
+        FPresented = false;
+    } else {
+        // The copy asks for one more paint of the window; that one only shows the image.
         const bool wait = FNowOptions.Contains(doWaitVBlank);
         FNowOptions.Exclude(doWaitVBlank);
         try {
@@ -523,7 +526,6 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
             // The parent repaints what lies around the control, not the control itself.
             parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
     }
-    FPresented = false;
     QPainter painter(this);
     static const TDirectDrawPresentation presentation = [] {
         try {

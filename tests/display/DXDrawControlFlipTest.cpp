@@ -1,0 +1,269 @@
+// Tests of the display control at work: presenting into the window, paints, lost surfaces,
+// resizing, the palette and mouse events, over the real display module.
+#include <QApplication>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/DXClass.Forms.h"
+#include "display/DXDraws.h"
+
+namespace {
+
+void SetFaults(DWORD faults) {
+    LoadPlatformFunctionAs<TDirectDrawSetFaults>("DDraw.dll", "DirectDrawSetFaults")(faults);
+}
+void LoseAllSurfaces() {
+    LoadPlatformFunctionAs<TDirectDrawLoseAllSurfaces>("DDraw.dll", "DirectDrawLoseAllSurfaces")();
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+}
+
+// Counts its paints.
+class TCountingDXDraw : public TDXDraw {
+public:
+    using TDXDraw::TDXDraw;
+    int Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override {
+        ++Paints;
+        TDXDraw::paintEvent(Event);
+    }
+};
+
+std::vector<std::string>* g_Kinds = nullptr;
+void Record(void*, TCustomDXDraw*, TDXDrawNotifyKind Kind) {
+    static const char* names[] = {"dnDestroying", "dnInitializing", "dnInitialize", "dnInitializeSurface",
+                                  "dnFinalize", "dnFinalizeSurface", "dnRestore", "dnSurfaceSize"};
+    if (g_Kinds) g_Kinds->push_back(names[Kind]);
+}
+
+class DXDrawAtWork : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetFaults(0);
+        g_Kinds = &Kinds;
+        Form = new TDXForm();
+        Form->resize(200, 150);
+        DX = new TCountingDXDraw(Form);
+        DX->BeginLoading();
+        DX->setGeometry(0, 0, 200, 150);
+        DX->Loaded();
+        DX->OnRestoreSurface = [this](QObject*) { Kinds.push_back("OnRestoreSurface"); };
+        DX->OnInitializeSurface = [this](QObject*) { Kinds.push_back("OnInitializeSurface"); };
+        DX->OnFinalizeSurface = [this](QObject*) { Kinds.push_back("OnFinalizeSurface"); };
+        Form->show();
+        Settle();
+        ASSERT_TRUE(DX->Initialized());
+        DX->RegisterListener(Record, nullptr);
+        Kinds.clear();
+    }
+    void TearDown() override {
+        delete Form;
+        g_Kinds = nullptr;
+        SetFaults(0);
+    }
+    QRgb Shown(int x, int y) { return DX->grab().toImage().pixel(x, y) & 0xFFFFFFu; }
+    DWORD Device(TColor c) { return DX->Surface()->MatchColor(c); }
+
+    std::vector<std::string> Kinds;
+    TDXForm* Form = nullptr;
+    TCountingDXDraw* DX = nullptr;
+};
+
+TEST_F(DXDrawAtWork, FlipPutsTheBackSurfacePixelsIntoTheWindow) {
+    DX->Surface()->Fill(Device(clRed));
+    DX->Surface()->SetPixels(0, 0, Device(clLime));
+    DX->Surface()->SetPixels(199, 149, Device(clBlue));
+    const unsigned long waits = DX->VerticalBlankWaits();
+    DX->Flip();
+    EXPECT_EQ(DX->VerticalBlankWaits(), waits + 1);  // the game's options wait before the copy
+    Settle();
+    const QImage shot = DX->grab().toImage();
+    EXPECT_EQ(shot.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shot.pixel(100, 70) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(199, 149) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST_F(DXDrawAtWork, PaintPresentsWithoutWaitingForTheVerticalBlank) {
+    DX->Surface()->Fill(Device(clYellow));
+    const unsigned long waits = DX->VerticalBlankWaits();
+    DX->repaint();  // a paint the window system asks for: the back surface is presented again
+    EXPECT_EQ(DX->VerticalBlankWaits(), waits);
+    EXPECT_TRUE(DX->EffectiveOptions().Contains(doWaitVBlank));  // put back after the paint
+    EXPECT_EQ(Shown(10, 10), 0xFFFF00u);
+    EXPECT_EQ(DX->VerticalBlankWaits(), waits);
+}
+
+TEST_F(DXDrawAtWork, PresentingDoesNotKeepTheWindowRepainting) {
+    DX->Surface()->Fill(Device(clAqua));
+    DX->Flip();
+    Settle();
+    const int settled = DX->Paints;
+    Settle();
+    EXPECT_EQ(DX->Paints, settled);  // no endless chain of paints after one frame
+    DX->update();
+    Settle();
+    EXPECT_LE(DX->Paints - settled, 2);
+    const int after = DX->Paints;
+    Settle();
+    EXPECT_EQ(DX->Paints, after);
+}
+
+TEST_F(DXDrawAtWork, CentredAndStretchedPresentation) {
+    DX->SetAutoSize(false);
+    DX->SetSize(50, 40);
+    ASSERT_EQ(DX->Surface()->Width(), 50);
+    DX->Primary()->Fill(0);
+    DX->Surface()->Fill(Device(clWhite));
+    DX->Flip();
+    // (200 - 50) div 2 = 75, (150 - 40) div 2 = 55
+    EXPECT_EQ(Shown(74, 60), 0u);
+    EXPECT_EQ(Shown(75, 55), 0xFFFFFFu);
+    EXPECT_EQ(Shown(124, 94), 0xFFFFFFu);
+    EXPECT_EQ(Shown(125, 94), 0u);
+    EXPECT_EQ(Shown(100, 95), 0u);
+    DX->SetOptions(TDXDrawOptions{doStretch});
+    DX->Surface()->Fill(Device(clBlue));
+    DX->Flip();
+    EXPECT_EQ(Shown(0, 0), 0x0000FFu);
+    EXPECT_EQ(Shown(199, 149), 0x0000FFu);
+    DX->SetOptions(TDXDrawOptions{});  // neither: the top left-hand corner
+    DX->Primary()->Fill(0);
+    DX->Surface()->Fill(Device(clLime));
+    DX->Flip();
+    EXPECT_EQ(Shown(0, 0), 0x00FF00u);
+    EXPECT_EQ(Shown(49, 39), 0x00FF00u);
+    EXPECT_EQ(Shown(50, 39), 0u);
+}
+
+TEST_F(DXDrawAtWork, LostSurfacesAreRestoredOnceThePlatformAllows) {
+    DX->Surface()->Fill(Device(clWhite));
+    DX->Flip();
+    SetFaults(DDFAULT_REFUSE_RESTORE);
+    LoseAllSurfaces();
+    DX->Primary()->Fill(0);  // refused on a lost surface: the window keeps its picture
+    EXPECT_FALSE(DX->CanDraw());
+    EXPECT_FALSE(DX->CanDraw());
+    DX->Flip();  // copies nothing
+    EXPECT_EQ(Shown(5, 5), 0xFFFFFFu);
+    EXPECT_TRUE(Kinds.empty());
+    SetFaults(0);
+    EXPECT_TRUE(DX->CanDraw());
+    EXPECT_EQ(Kinds, (std::vector<std::string>{"dnRestore", "OnRestoreSurface"}));
+    EXPECT_EQ(DX->Surface()->Pixels(5, 5), 0u);  // cleared to device colour 0
+    Kinds.clear();
+    EXPECT_TRUE(DX->CanDraw());
+    EXPECT_TRUE(Kinds.empty());  // nothing lost any more: no restore
+}
+
+TEST_F(DXDrawAtWork, SetSizeRebuildsTheBackSurface) {
+    DX->SetSize(0, 0);
+    EXPECT_EQ(DX->Surface()->Width(), 1);
+    EXPECT_EQ(DX->Surface()->Height(), 1);
+    EXPECT_EQ(Kinds, (std::vector<std::string>{"dnFinalizeSurface", "OnFinalizeSurface", "dnInitializeSurface",
+                                               "OnInitializeSurface", "dnSurfaceSize"}));
+    EXPECT_EQ(DX->RestoreNotifySuppress(), 0);
+    Kinds.clear();
+    DX->SetSize(1, 1);  // the current size: nothing happens, nothing is told
+    EXPECT_TRUE(Kinds.empty());
+    DX->SetSurfaceWidth(64);  // the other dimension stays
+    EXPECT_EQ(DX->SurfaceWidth(), 64);
+    EXPECT_EQ(DX->SurfaceHeight(), 1);
+    EXPECT_TRUE(DX->CanDraw());
+}
+
+TEST_F(DXDrawAtWork, AutoSizeFollowsTheControl) {
+    DX->resize(120, 90);
+    Settle();
+    EXPECT_EQ(DX->Surface()->Width(), 120);
+    EXPECT_EQ(DX->Surface()->Height(), 90);
+    EXPECT_EQ(Kinds.back(), "dnSurfaceSize");
+    DX->SetAutoSize(false);
+    DX->resize(140, 90);
+    Settle();
+    EXPECT_EQ(DX->Surface()->Width(), 120);
+    DX->SetAutoSize(true);  // takes the control's size again
+    EXPECT_EQ(DX->Surface()->Width(), 140);
+}
+
+TEST_F(DXDrawAtWork, SetSizeWhileNotInitialisedOnlyStores) {
+    DX->Finalize();
+    Kinds.clear();
+    DX->SetSize(30, 20);
+    EXPECT_EQ(DX->SurfaceWidth(), 30);
+    EXPECT_EQ(Kinds, (std::vector<std::string>{"dnSurfaceSize"}));
+    DX->SetAutoSize(false);
+    DX->Initialize();
+    EXPECT_EQ(DX->Surface()->Width(), 30);
+    EXPECT_EQ(DX->Surface()->Height(), 20);
+}
+
+TEST_F(DXDrawAtWork, ColorTableReachesThePaletteAroundTheStaticColours) {
+    ASSERT_NE(DX->Palette()->PaletteInterface(), nullptr);
+    DX->ColorTable[5] = {1, 2, 3, 0};
+    DX->ColorTable[100] = {10, 20, 30, 0};
+    DX->ApplyColorTable(DX->ColorTable);
+    PALETTEENTRY e[256];
+    ASSERT_TRUE(DX->Palette()->GetEntries(0, 256, e));
+    EXPECT_EQ(e[100].peRed, 10);
+    EXPECT_EQ(e[100].peGreen, 20);
+    EXPECT_EQ(e[100].peBlue, 30);
+    EXPECT_EQ(e[100].peFlags, 0x40);
+    const TDXDrawRGB sys = SystemPaletteTable()[5];
+    EXPECT_EQ(e[5].peRed, sys.Red);  // static colours stay the system's
+    EXPECT_EQ(e[5].peGreen, sys.Green);
+    EXPECT_EQ(e[255].peRed, 255);
+    EXPECT_EQ(e[0].peRed, 0);
+    // A restore loads the default table, tells the listeners, then the control's own table.
+    DX->Restore();
+    ASSERT_TRUE(DX->Palette()->GetEntries(100, 1, e));
+    EXPECT_EQ(e[0].peRed, 10);
+}
+
+TEST_F(DXDrawAtWork, MouseEventsCarryControlPixels) {
+    std::vector<std::string> seen;
+    DX->OnMouseDown = [&](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        EXPECT_EQ(s, DX);
+        seen.push_back("down " + std::to_string(b) + " " + std::to_string(sh) + " " + std::to_string(x) + "," +
+                       std::to_string(y));
+    };
+    DX->OnMouseMove = [&](QObject*, TShiftState sh, int x, int y) {
+        seen.push_back("move " + std::to_string(sh) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    DX->OnMouseUp = [&](QObject*, TMouseButton b, TShiftState sh, int x, int y) {
+        seen.push_back("up " + std::to_string(b) + " " + std::to_string(sh) + " " + std::to_string(x) + "," +
+                       std::to_string(y));
+    };
+    auto send = [&](QEvent::Type t, QPointF p, Qt::MouseButton b, Qt::MouseButtons bs, Qt::KeyboardModifiers m) {
+        QMouseEvent e(t, p, DX->mapToGlobal(p), b, bs, m);
+        QCoreApplication::sendEvent(DX, &e);
+    };
+    send(QEvent::MouseButtonPress, {40, 120}, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    send(QEvent::MouseMove, {75, 121}, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseButtonRelease, {76, 122}, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    send(QEvent::MouseButtonPress, {3, 4}, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    EXPECT_EQ(seen, (std::vector<std::string>{"down 0 9 40,120", "move 8 75,121", "up 0 4 76,122",
+                                              "down 1 16 3,4"}));
+}
+
+TEST(DXDrawWindowless, NothingToDrawOrFlipBeforeInitialisation) {
+    SetFaults(0);
+    TDXDraw dx;
+    EXPECT_FALSE(dx.CanDraw());
+    EXPECT_FALSE(dx.CheckSurfaces());
+    dx.Flip();
+    dx.Restore();
+    dx.ApplyColorTable(dx.ColorTable);
+    EXPECT_FALSE(dx.Initialized());
+    const QImage shot = dx.grab().toImage();  // paints the control's colour, button face
+    const TColor face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(shot.pixel(50, 50), qRgb(GetRValue(face), GetGValue(face), GetBValue(face)));
+}
+
+}  // namespace
