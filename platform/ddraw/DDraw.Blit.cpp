@@ -74,7 +74,69 @@ void KeyedRow(T* d, const T* s, int n, T key) {
     }
 }
 
+// Finds the runs of non-key pixels of the whole surface.
+void BuildSpans(const Surface& src, DWORD key, KeySpans& spans) {
+    const int bytes = src.PixelFormat().Bytes();
+    const DWORD mask = src.PixelFormat().ColourMask();
+    spans.RowStart.assign(static_cast<size_t>(src.Height()) + 1, 0);
+    spans.Runs.clear();
+    for (int y = 0; y < src.Height(); ++y) {
+        spans.RowStart[static_cast<size_t>(y)] = static_cast<uint32_t>(spans.Runs.size());
+        const uint8_t* row = src.Row(y);
+        int x = 0;
+        const int w = src.Width();
+        while (x < w) {
+            while (x < w && (Read(row + x * bytes, bytes) & mask) == key) ++x;
+            int start = x;
+            while (x < w && (Read(row + x * bytes, bytes) & mask) != key) ++x;
+            if (x > start) spans.Runs.emplace_back(start, x);
+        }
+    }
+    spans.RowStart.back() = static_cast<uint32_t>(spans.Runs.size());
+}
+
+// The runs of the source for this key, or null when the plain compare loop is the better choice:
+// runs are only worth building for a picture copied unchanged more than once, so they are built
+// on the second keyed copy at one memory version and reused until the memory changes.
+const KeySpans* SpansFor(const Surface& src, DWORD key) {
+    KeySpans& spans = src.Pixels().Spans;
+    const uint64_t version = src.Pixels().Version;
+    if (spans.Built && spans.Version == version && spans.Key == key) return &spans;
+    if (spans.SeenVersion == version && spans.SeenKey == key) {
+        BuildSpans(src, key, spans);
+        spans.Built = true;
+        spans.Version = version;
+        spans.Key = key;
+        return &spans;
+    }
+    spans.SeenVersion = version;
+    spans.SeenKey = key;
+    return nullptr;
+}
+
 }  // namespace
+
+namespace {
+void OpaqueRow32Plain(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
+    for (int i = 0; i < n; ++i) d[i] = s[i] | 0xFF000000u;
+}
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void OpaqueRow32Wide(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
+    for (int i = 0; i < n; ++i) d[i] = s[i] | 0xFF000000u;
+}
+#endif
+}  // namespace
+
+void OpaqueRow32(uint32_t* d, const uint32_t* s, int n) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide) {
+        OpaqueRow32Wide(d, s, n);
+        return;
+    }
+#endif
+    OpaqueRow32Plain(d, s, n);
+}
 
 void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Box& s) {
     const int bytes = dst.PixelFormat().Bytes();
@@ -89,6 +151,22 @@ void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Bo
 
 void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box& s, DWORD key) {
     const int bytes = dst.PixelFormat().Bytes();
+    if (&dst != &src) {
+        if (const KeySpans* spans = SpansFor(src, key)) {
+            for (int r = 0; r < s.H(); ++r) {
+                const int y = s.t + r;
+                const uint8_t* from = src.Row(y);
+                uint8_t* to = dst.Row(dy + r) + (dx - s.l) * bytes;
+                for (uint32_t i = spans->RowStart[static_cast<size_t>(y)]; i < spans->RowStart[static_cast<size_t>(y) + 1]; ++i) {
+                    int a = spans->Runs[i].first, b = spans->Runs[i].second;
+                    if (a < s.l) a = s.l;
+                    if (b > s.r) b = s.r;
+                    if (a < b) std::memcpy(to + a * bytes, from + a * bytes, static_cast<size_t>(b - a) * bytes);
+                }
+            }
+            return;
+        }
+    }
     const bool upward = &dst == &src && dy > s.t;
     for (int i = 0; i < s.H(); ++i) {
         int r = upward ? s.H() - 1 - i : i;

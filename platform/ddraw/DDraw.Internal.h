@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/ddraw/ddraw.h"
 
@@ -88,8 +90,24 @@ private:
 };
 
 // Pixel memory, shared between a surface and its duplicates.
+// Runs of pixels that differ from a colour key, row by row: a keyed copy of an unchanged picture
+// becomes a few block copies per row instead of a compare per pixel.
+struct KeySpans {
+    bool Built = false;
+    uint64_t Version = 0;  // the memory version and key the runs describe
+    DWORD Key = 0;
+    uint64_t SeenVersion = ~uint64_t(0);  // the last keyed copy made without runs
+    DWORD SeenKey = 0;
+    std::vector<uint32_t> RowStart;  // index of each row's first run; one extra entry at the end
+    std::vector<std::pair<int32_t, int32_t>> Runs;  // [start, end) in pixels
+};
+
+// Pixel memory, shared between a surface and its duplicates. Version changes with every write
+// (copies and fills into it, locks, device contexts), which keeps KeySpans honest.
 struct Memory {
     uint8_t* Bits = nullptr;
+    uint64_t Version = 0;
+    KeySpans Spans;
     ~Memory();
 };
 
@@ -134,6 +152,8 @@ public:
     int Pitch() const { return PitchBytes; }
     const Format& PixelFormat() const { return Fmt; }
     uint8_t* Row(int y) const { return Mem->Bits + static_cast<ptrdiff_t>(y) * PitchBytes; }
+    void Touch() const { ++Mem->Version; }
+    Memory& Pixels() const { return *Mem; }
     // The RGB colour of a raw pixel value (8-bit values through the palette).
     QRgb ToRgb(DWORD value) const;
     // The colour table 8-bit pixels are shown with.
@@ -221,6 +241,8 @@ QImage& PresentationFor(QWidget* window);
 void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Box& s);
 void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box& s, DWORD key);
 void FillBox(const Surface& dst, const Box& box, DWORD value);
+// Copies n 32-bit pixels, setting the unused top byte (presentation images are opaque).
+void OpaqueRow32(uint32_t* d, const uint32_t* s, int n);
 // General copy with scaling (nearest pixel) and mirroring: the full destination rectangle full
 // maps onto source rectangle s; only the part clip of it is written.
 void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Surface& src,

@@ -180,12 +180,14 @@ HRESULT Surface::Lock(const RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) {
     desc->lPitch = PitchBytes;
     desc->lpSurface = Row(box.t) + box.l * Fmt.Bytes();
     Locked = true;
+    Touch();
     return DD_OK;
 }
 
 HRESULT Surface::Unlock(void*) {
     if (!Locked) return DDERR_NOTLOCKED;
     Locked = false;
+    Touch();
     return DD_OK;
 }
 
@@ -211,6 +213,7 @@ HRESULT Surface::GetDC(HDC* dc) {
         }
     }
     DCHeld = true;
+    Touch();
     *dc = &DC;
     return DD_OK;
 }
@@ -218,6 +221,7 @@ HRESULT Surface::GetDC(HDC* dc) {
 HRESULT Surface::ReleaseDC(HDC dc) {
     if (!DCHeld || dc != &DC) return DDERR_INVALIDPARAMS;
     DCHeld = false;
+    Touch();
     return DD_OK;
 }
 
@@ -314,6 +318,7 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
         clip = Intersect(dest, bounds);
         if (clip.Empty()) return DD_OK;
     }
+    Touch();
     if (fill) {
         FillBox(*this, clip, fx->dwFillColor);
         return DD_OK;
@@ -365,8 +370,7 @@ HRESULT Surface::Present(const Box& dest, Surface* source, const Box& src, bool 
             uint32_t* row = base + (y - origin.y()) * stride - origin.x();
             if (same && !keyed && bytes == 4) {
                 const uint8_t* from = srow + (src.l + clip.l - dest.l) * 4;
-                std::memcpy(row + clip.l, from, static_cast<size_t>(clip.W()) * 4);
-                for (int x = clip.l; x < clip.r; ++x) row[x] |= 0xFF000000u;
+                OpaqueRow32(row + clip.l, reinterpret_cast<const uint32_t*>(from), clip.W());
                 continue;
             }
             for (int x = clip.l; x < clip.r; ++x) {

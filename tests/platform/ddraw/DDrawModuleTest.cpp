@@ -270,6 +270,52 @@ TEST_F(DDrawModule, CopiesWithinOneSurfaceHandleOverlap) {
     for (int x = 2; x < 8; ++x) EXPECT_EQ(At(s, x, 0), static_cast<DWORD>(x - 1)) << x;
 }
 
+TEST_F(DDrawModule, RepeatedKeyedCopiesFollowEveryChangeOfTheSource) {
+    for (int bits : {8, 32}) {
+        SCOPED_TRACE(bits);
+        IDirectDrawSurface* dst = Make(8, 2, bits);
+        IDirectDrawSurface* src = Make(8, 2, bits);
+        IDirectDrawSurface* dup = nullptr;
+        ASSERT_EQ(Device->DuplicateSurface(src, &dup), DD_OK);
+        Owned.push_back(dup);
+        DDCOLORKEY key{0, 0};
+        src->SetColorKey(DDCKEY_SRCBLT, &key);
+        RECT middle{2, 0, 6, 2};
+        Fill(src, 3, &middle);
+        auto copy = [&] {
+            Fill(dst, 1);
+            RECT part{1, 0, 7, 2};  // a part of the source, so runs are cut at both ends
+            ASSERT_EQ(dst->BltFast(1, 0, src, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        };
+        for (int i = 0; i < 3; ++i) {
+            copy();
+            EXPECT_EQ(At(dst, 1, 0), 1u);
+            EXPECT_EQ(At(dst, 2, 1), 3u);
+            EXPECT_EQ(At(dst, 6, 0), 1u);
+        }
+        RECT one{6, 1, 7, 2};
+        Fill(src, 4, &one);  // a fill into the source
+        copy();
+        EXPECT_EQ(At(dst, 6, 1), 4u);
+        copy();
+        DDSURFACEDESC d{};
+        d.dwSize = sizeof d;
+        ASSERT_EQ(dup->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);  // a write through a duplicate
+        static_cast<uint8_t*>(d.lpSurface)[bits / 8] = 5;
+        dup->Unlock(nullptr);
+        copy();
+        EXPECT_EQ(At(dst, 1, 0), 5u);
+        copy();
+        key = {3, 3};  // another key
+        src->SetColorKey(DDCKEY_SRCBLT, &key);
+        copy();
+        EXPECT_EQ(At(dst, 2, 0), 1u);
+        EXPECT_EQ(At(dst, 1, 0), 5u);
+        copy();
+        EXPECT_EQ(At(dst, 2, 0), 1u);
+    }
+}
+
 TEST_F(DDrawModule, ClippersRefuseFastCopiesAndLimitBlt) {
     IDirectDrawSurface* dst = Make(4, 4, 32);
     IDirectDrawSurface* src = Make(4, 4, 32);
