@@ -223,6 +223,42 @@ TEST(WaveData, AFailedReadKeepsThePreviousWave) {
     EXPECT_EQ(Content(wave), Samples(20));
 }
 
+TEST(WaveData, DamagedStreamsEitherReadOrFailCleanly) {
+    // Byte flips, truncations and size-field damage over a wave with an extra chunk: every read
+    // must end in a wave whose samples are all present, or in one of the reader's errors.
+    Bytes chunks;
+    Chunk(chunks, "fmt ", Pcm(8000, 1, 8));
+    Chunk(chunks, "LIST", Samples(6));
+    Chunk(chunks, "data", Samples(40));
+    const Bytes original = Riff(chunks);
+    std::uint32_t state = 12345;
+    auto next = [&] { return state = state * 1103515245u + 12345u, state >> 8; };
+    int read = 0, refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes damaged = original;
+        switch (round % 3) {
+        case 0: damaged[next() % damaged.size()] = std::uint8_t(next()); break;
+        case 1: damaged.resize(next() % damaged.size()); break;
+        default: { // the top byte of the fmt, LIST or data chunk's size
+            static const std::size_t sizeFields[3] = {16, 40, 54};
+            damaged[sizeFields[next() % 3] + 3] = std::uint8_t(next());
+        }
+        }
+        TWave wave;
+        const std::string error = ReadError(wave, damaged);
+        if (error.empty()) {
+            ++read;
+            EXPECT_GE(wave.FormatSize(), 16);
+            EXPECT_LE(std::size_t(wave.Size()), damaged.size());
+        } else {
+            ++refused;
+            EXPECT_TRUE(error == "Wave is invalid" || error == "Stream read error") << error;
+        }
+    }
+    EXPECT_GT(read, 0);
+    EXPECT_GT(refused, 0);
+}
+
 TEST(WaveData, SampleMemoryGrowsInWholeBlocks) {
     TWave wave;
     wave.SetSize(8097);
