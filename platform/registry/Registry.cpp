@@ -1,6 +1,7 @@
 // Registry-shaped calls over per-user INI files, with the platform's result codes.
 #include "platform/registry/Registry.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -150,6 +151,31 @@ DWORD Encode(const QVariant& value, QByteArray& data) {
     }
 }
 
+// Whether a rewrite keeps every line: each one blank, a [section] or a key=value pair.
+bool IsPlainIni(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // nothing readable to keep
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || (line.startsWith('[') && line.endsWith(']')))
+            continue;
+        if (line.startsWith(';') || line.startsWith('#') || !line.contains('='))
+            return false;
+    }
+    return true;
+}
+
+// Copies a store file that does not parse to "<file>.unreadable-<time>" beside it.
+bool KeepUnparsableFile(const QString& fileName) {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
+    QString copy = fileName + QStringLiteral(".unreadable-") + stamp;
+    for (int i = 1; QFileInfo::exists(copy); ++i)
+        copy = fileName + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(i);
+    return QFile::copy(fileName, copy);
+}
+
 } // namespace
 
 std::string RegistryKeyFileName(HKEY root, const std::string& subKey) {
@@ -283,9 +309,13 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* d
     {
         QSettings writer(key->FileName, QSettings::IniFormat);
         writer.setAtomicSyncRequired(true);
+        // Saving rewrites the whole file from what could be parsed, dropping comments and lines
+        // that do not parse; such a file is kept aside first so nothing of it is lost.
+        if (!IsPlainIni(key->FileName) && !KeepUnparsableFile(key->FileName))
+            return ERROR_ACCESS_DENIED;
         writer.setValue(name, text);
         writer.sync();
-        if (writer.status() != QSettings::NoError)
+        if (writer.status() == QSettings::AccessError)
             result = ERROR_ACCESS_DENIED;
     }
     key->Settings->sync();

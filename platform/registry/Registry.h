@@ -68,7 +68,9 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data
 // Stores a REG_SZ value: the bytes up to a final terminating zero (if any) are kept; embedded zeros
 // are kept as data. The value is saved to the file at once; a store that cannot be written gives
 // ERROR_ACCESS_DENIED and leaves the file as it was. Bytes that are not UTF-8 text and types other
-// than REG_SZ give ERROR_INVALID_PARAMETER.
+// than REG_SZ give ERROR_INVALID_PARAMETER. A store file with lines that do not parse is copied to
+// "<file>.unreadable-<time>" before it is rewritten (the rewrite keeps only what parsed), and so is
+// one with comments, which a rewrite drops.
 LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data, DWORD dataSize);
 
 // Saves anything pending and releases the handle.

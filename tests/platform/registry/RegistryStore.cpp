@@ -248,6 +248,27 @@ TEST_F(RegistryValues, WritesTheStoreCannotHoldAreRefusedAndChangeNothing) {
     EXPECT_EQ(ReadFile(StoreFile()), before);
 }
 
+TEST_F(RegistryValues, UnparsableFileIsKeptAsideBeforeTheFirstRewrite) {
+    const std::string original = "[General]\nSound=0\nstray text without a value\nHighlight=yes\n";
+    WriteFile(StoreFile(), original);
+    HKEY key = Open();
+    DWORD type = 0;
+    std::string data;
+    ASSERT_EQ(Query(key, "Highlight", type, data), ERROR_SUCCESS);
+    EXPECT_EQ(data, std::string("yes\0", 4));
+    ASSERT_EQ(SetString(key, "Numbered", "1"), ERROR_SUCCESS);
+    ASSERT_EQ(Query(key, "Sound", type, data), ERROR_SUCCESS);
+    EXPECT_EQ(data, std::string("0\0", 2));
+    ASSERT_EQ(SetString(key, "Numbered", "0"), ERROR_SUCCESS); // the file parses now: no second copy
+    RegCloseKey(key);
+    std::vector<fs::path> copies;
+    for (const auto& entry : fs::directory_iterator(StoreFile().parent_path()))
+        if (entry.path().filename().string().rfind("ZelvanFree.conf.unreadable-", 0) == 0)
+            copies.push_back(entry.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadFile(copies[0]), original);
+}
+
 TEST_F(RegistryValues, AnOpenHandleSeesWritesMadeThroughAnother) {
     HKEY reader = Open();
     HKEY writer = Open();
