@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "display/DXDraws.Surfaces.h"
 #include "graphics/DIB.h"
 #include "sound/Wave.h"
 
@@ -66,18 +67,24 @@ int Info(const std::string& fileName) {
     return 0;
 }
 
-// Decodes the picture into a 32-bit image through its canvas and a block copy, and saves it.
+// Decodes the picture into a surface of the display device (32 bits per pixel) the way the image
+// list loads its pictures, and saves what the surface then holds.
 int Png(const std::string& fileName, const std::string& out) {
     TDIB dib;
     LoadPicture(ReadAll(fileName), dib);
     if (dib.Empty()) throw EInvalidGraphic("Picture is empty");
-    QImage image(dib.Width(), dib.Height(), QImage::Format_RGB32);
+    TDirectDraw device(nullptr, true);
+    TDirectDrawSurface surface(&device);
+    surface.LoadFromGraphic(dib);
+    if (surface.Width() != dib.Width() || surface.Height() != dib.Height())
+        throw EOutOfResources(Format("%s cannot be made", "Surface"));
+    QImage image(surface.Width(), surface.Height(), QImage::Format_RGB32);
     if (image.isNull()) throw EOutOfMemory("Out of memory");
-    image.fill(0);
     TDeviceContext dc{image};
-    image = QImage();  // the context holds the only reference, so drawing stays in place
-    TCanvas canvas(&dc);
-    canvas.Draw(0, 0, dib);
+    image = QImage();  // the context holds the only reference, so the copy lands in place
+    const bool copied = BitBlt(&dc, 0, 0, surface.Width(), surface.Height(), surface.Canvas().Handle(), 0, 0, SRCCOPY);
+    surface.Canvas().ReleaseCanvas();
+    if (!copied) throw EOutOfResources(Format("%s cannot be made", "Surface"));
     if (!dc.Image.save(QString::fromStdString(out), "PNG"))
         throw EStreamError(Format("Cannot create file \"%s\"", out.c_str()));
     return 0;
