@@ -1,15 +1,29 @@
 // The main window of the game: the board, its panel and the game's state.
 #pragma once
 
-#include <QWidget>
+#include "display/DXClass.Forms.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QFrame;
+class QLabel;
+class QListWidget;
+class QTextEdit;
+class TDXDraw;
+class TDXImageList;
+class TDXSpriteEngine;
+class TDXTimer;
 class TMySprite;
 class TSprite;
 class TPictureCollectionItem;
+class TbrixColorButton;
+namespace Ui {
+class TForm1;
+}
 
 // ---- Board model and game state (unit-level, shared by every handler of the main window) ----
 
@@ -40,16 +54,50 @@ constexpr int CellSize = 34;
 constexpr int BoardLeft = 34;
 constexpr int BoardTop = 105;
 
-// The start layout: item k names the tile that starts in cell k + 1 (row-major); a last, empty item
-// is never read.
-struct TStartPosList {
-    std::vector<std::string> Items;
+// The texts of a list box, read and written in place: Items[k] is the text of row k.
+class TListBoxStrings {
+public:
+    // One row's text; reads and writes go straight to the list box.
+    class TItem {
+    public:
+        TItem(QListWidget* List, std::size_t Index) : FList(List), FIndex(Index) {}
+        operator std::string() const;
+        TItem& operator=(const std::string& Value);
+        friend bool operator==(const TItem& A, const std::string& B) { return std::string(A) == B; }
+        friend bool operator==(const TItem& A, const char* B) { return std::string(A) == B; }
+
+    private:
+        QListWidget* FList;
+        std::size_t FIndex;
+    };
+
+    explicit TListBoxStrings(QListWidget* List = nullptr) : FList(List) {}
+    std::size_t size() const;
+    // Drops rows past Count, or appends empty ones up to it.
+    void resize(std::size_t Count);
+    void Add(const std::string& Value);
+    // An index past the last row raises EListError.
+    TItem operator[](std::size_t Index);
+    std::string operator[](std::size_t Index) const;
+
+private:
+    QListWidget* FList;
 };
 
-class TForm1 : public QWidget {
+// A list box of the window definition with its texts.
+struct TListBox {
+    QListWidget* Control = nullptr;
+    TListBoxStrings Items;
+};
+
+// The main window. Problems met while it is built and started (unreadable pictures, settings that
+// could not be read or stored) are collected and handed to the application's error report once the
+// message loop runs again, so the window still comes up and nothing is dropped silently.
+class TForm1 : public TDXForm {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    // Frees the sprites (FreeSprites); the root they hang under must still exist at this point.
     ~TForm1() override;
 
     // Creates the 100 tile sprites under root showing tileImage, lays them out (SetStartPos), then
@@ -82,7 +130,42 @@ public:
     // Returns the store errors met (the game goes on with defaults).
     std::vector<std::string> LoadPreferences();
 
-    TStartPosList StartPos;
+    // Loads the high-score record into HighScoreMoves and shows it on lblTop and lblHigh.
+    void PopulateHighScore();
+
+    // ---- Handlers of the window, its display and its frame timer
+    // First showing, before the window is visible: preferences, high score, tiles.
+    void FormShow();
+    // Frees the 102 sprites and asks the application to end its loop.
+    void FormDestroy();
+    // One frame: clear, move pass, sprites, frame picture (numbered when NumberedSetting is "1"),
+    // flip. Does nothing while the display cannot draw.
+    void DXTimer1Timer(QObject* Sender, int LagCount);
+    void DXDraw1Initialize(QObject* Sender);
+    void DXDraw1Finalize(QObject* Sender);
+
+    // Problems met while building and starting the window and not reported yet.
+    const std::vector<std::string>& PendingErrors() const { return FPendingErrors; }
+
+    // ---- Controls of the window definition
+    TDXDraw* DXDraw1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* lblTop = nullptr;
+    QLabel* lblHigh = nullptr;
+    QLabel* lblMoves = nullptr;
+    TbrixColorButton* btnOptions = nullptr;
+    TbrixColorButton* btnScramble = nullptr;
+    TbrixColorButton* btnHelp = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    // The start layout: item k names the tile that starts in cell k + 1 (row-major); a last,
+    // empty item is never read.
+    TListBox StartPos;
+
+    // ---- Components of the window definition (owned by the window)
+    TDXImageList* DXImageList1 = nullptr;
+    TDXTimer* DXTimer1 = nullptr;
+    TDXSpriteEngine* DXSpriteEngine1 = nullptr;
+
     std::string SoundSetting;
     std::string HighlightSetting;
     std::string NumberedSetting;
@@ -92,7 +175,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void CreateComponents();
+    void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
+    // Queues problems for one report, posted to run once the loop regains control.
+    void ReportErrors(const std::vector<std::string>& Errors);
+    void FlushErrors();
+
+    std::unique_ptr<Ui::TForm1> FUi;
     bool FShown = false;
+    bool FReportPosted = false;
+    std::vector<std::string> FPendingErrors;
 };
 
 extern TForm1* Form1;

@@ -2,6 +2,9 @@
 #include "tests/game/BoardHarness.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "shell/Settings.h"
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -206,12 +209,26 @@ TEST(BoardSprites, FreeingClearsEveryEntryAndTheEngineCount) {
     EXPECT_EQ(engine.SpriteCount, 0); // the window frees its sprites when destroyed
 }
 
-TEST(BoardSprites, StartListIsTheSolvedOrderWithAnEmptyLastItem) {
+TEST(BoardSprites, StartUpPreferencesFillTheWorkingCopiesEvenFromABadStore) {
     TForm1 form;
-    ASSERT_EQ(form.StartPos.Items.size(), 101u);
-    EXPECT_EQ(form.StartPos.Items[0], "1");
-    EXPECT_EQ(form.StartPos.Items[99], "100");
-    EXPECT_EQ(form.StartPos.Items[100], "");
+    EXPECT_TRUE(form.LoadPreferences().empty());
+    EXPECT_EQ(form.SoundSetting, "1");
+    EXPECT_EQ(form.HighlightSetting, "1");
+    EXPECT_EQ(form.NumberedSetting, "0");
+
+    // A list under "Sound" cannot be read: the default is used and the board still comes up.
+    const std::string file = RegistryKeyFileName(HKEY_CURRENT_USER, ZelvanKeyPath);
+    std::ofstream(file, std::ios::trunc) << "[General]\nSound=1, 0\nHighlight=0\nNumbered=2\n";
+    form.SoundSetting.clear();
+    EXPECT_EQ(form.LoadPreferences(), (std::vector<std::string>{"Invalid data type for 'Sound'"}));
+    EXPECT_EQ(form.SoundSetting, "1");
+    EXPECT_EQ(form.HighlightSetting, "0");
+    EXPECT_EQ(form.NumberedSetting, "2");
+    TSpriteEngine engine;
+    form.CreateSprites(&engine, nullptr, 34, 34);
+    EXPECT_TRUE(form.CheckSolution());
+    EXPECT_EQ(Tiles[1]->PatternBase, 0); // highlighting off
+    form.FreeSprites();
 }
 
 } // namespace
