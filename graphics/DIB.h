@@ -18,8 +18,9 @@ struct TRGBQuad {
 };
 using TRGBQuads = std::array<TRGBQuad, 256>;
 
-// Direct-colour layout: masks, bit counts, and the shifts that take a component to and from
-// 8 bits (value = ((pixel and mask) shr Shift) shl Shift2 for red and green... as derived below).
+// Direct-colour layout: masks, bit counts, and the shifts derived from the counts r, g, b
+// (Shift: r+g+b-8, g+b-8, 8-b; Shift2: 8-r, 8-g, 8-b) that move a component between its place in
+// the pixel and 8 bits.
 struct TPixelFormat {
     std::uint32_t RBitMask = 0, GBitMask = 0, BBitMask = 0;
     std::uint32_t RBitCount = 0, GBitCount = 0, BBitCount = 0;

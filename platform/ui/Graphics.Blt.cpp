@@ -141,7 +141,7 @@ bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy
         if (di.format() == si.format() && depth >= 8 && (!IsIndexedFormat(di) || SameTables(di, si))) {
             const int bpp = depth / 8;
             for (int dy = cy0; dy < cy1; ++dy)
-                std::memcpy(di.scanLine(dy) + cx0 * bpp, si.constScanLine(int(srcY(dy))) + srcX(cx0) * bpp,
+                std::memmove(di.scanLine(dy) + cx0 * bpp, si.constScanLine(int(srcY(dy))) + srcX(cx0) * bpp,
                             static_cast<size_t>(n) * bpp);
             return true;
         }
