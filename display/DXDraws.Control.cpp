@@ -496,7 +496,7 @@ bool TCustomDXDraw::event(QEvent* Event) {
 
 void TCustomDXDraw::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    if (FAutoSize && !FUpdating && !FLoading) {
+    if (FAutoSize && !FUpdating) {
         try {
             SetSize(width(), height());
         } catch (const std::exception& E) {
