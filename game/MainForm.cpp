@@ -1,30 +1,86 @@
-// The main window of the game.
+// The main window: the list box texts, start-up error reporting, first showing and destruction.
 #include "game/MainForm.h"
 
-#include "game/Sprites.h"
-#include "platform/rtl/Conversions.h"
+#include "ui_MainForm.h"
+
+#include "display/DXClass.Timer.h"
+#include "display/DXDraws.h"
+#include "platform/rtl/Exceptions.h"
 #include "shell/Settings.h"
 
+#include <QListWidget>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Zelvan Free v1.0"));
-    // Single fixed border with system menu, minimise and close; no maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(600, 480);
+// ---- TListBoxStrings ----
 
-    // The start layout is the solved order.
-    for (int n = 1; n <= 100; ++n)
-        StartPos.Items.push_back(IntToStr(n));
-    StartPos.Items.push_back(std::string());
+TListBoxStrings::TItem::operator std::string() const {
+    const QListWidgetItem* item = FList ? FList->item(int(FIndex)) : nullptr;
+    if (!item)
+        ListIndexError(int(FIndex));
+    return item->text().toStdString();
 }
 
-TForm1::~TForm1() { FreeSprites(); }
+TListBoxStrings::TItem& TListBoxStrings::TItem::operator=(const std::string& Value) {
+    QListWidgetItem* item = FList ? FList->item(int(FIndex)) : nullptr;
+    if (!item)
+        ListIndexError(int(FIndex));
+    item->setText(QString::fromStdString(Value));
+    return *this;
+}
+
+std::size_t TListBoxStrings::size() const { return FList ? std::size_t(FList->count()) : 0; }
+
+void TListBoxStrings::resize(std::size_t Count) {
+    if (!FList)
+        throw EListError("The list box does not exist");
+    while (size() > Count)
+        delete FList->takeItem(FList->count() - 1);
+    while (size() < Count)
+        FList->addItem(QString());
+}
+
+void TListBoxStrings::Add(const std::string& Value) {
+    if (!FList)
+        throw EListError("The list box does not exist");
+    FList->addItem(QString::fromStdString(Value));
+}
+
+TListBoxStrings::TItem TListBoxStrings::operator[](std::size_t Index) {
+    if (Index >= size())
+        ListIndexError(int(Index));
+    return TItem(FList, Index);
+}
+
+std::string TListBoxStrings::operator[](std::size_t Index) const {
+    if (Index >= size())
+        ListIndexError(int(Index));
+    return FList->item(int(Index))->text().toStdString();
+}
+
+// ---- TForm1 ----
+
+TForm1::~TForm1() {
+    FormDestroy();
+    // The display is finalised while the window is still whole, so its finalise handler reaches a
+    // complete window; afterwards nothing may call back into this object.
+    if (DXDraw1) {
+        try {
+            DXDraw1->Finalize();
+        } catch (const std::exception&) {
+            // The display reports its own teardown problems; the window goes regardless.
+        }
+        DXDraw1->OnInitialize = nullptr;
+        DXDraw1->OnFinalize = nullptr;
+    }
+    if (DXTimer1) {
+        DXTimer1->SetEnabled(false);
+        DXTimer1->OnTimer = nullptr;
+    }
+}
 
 std::vector<std::string> TForm1::LoadPreferences() {
     TPreferences prefs = ::LoadPreferences();
@@ -35,12 +91,41 @@ std::vector<std::string> TForm1::LoadPreferences() {
 }
 
 void TForm1::showEvent(QShowEvent* event) {
-    if (!FShown) {
+    if (!FShown && !event->spontaneous()) {
         FShown = true;
+        FormShow();
         if (QScreen* screen = this->screen()) {
             const QRect area = screen->availableGeometry();
             move(area.center() - rect().center());
         }
     }
-    QWidget::showEvent(event);
+    TDXForm::showEvent(event);
+}
+
+void TForm1::ReportErrors(const std::vector<std::string>& Errors) {
+    if (Errors.empty())
+        return;
+    FPendingErrors.insert(FPendingErrors.end(), Errors.begin(), Errors.end());
+    if (!FReportPosted) {
+        FReportPosted = true;
+        QTimer::singleShot(0, this, [this] { FlushErrors(); });
+    }
+}
+
+void TForm1::FlushErrors() {
+    FReportPosted = false;
+    if (FPendingErrors.empty())
+        return;
+    std::string text;
+    for (const std::string& line : FPendingErrors) {
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    }
+    FPendingErrors.clear();
+    // The application's standard error report (a message box; standard error when headless).
+    if (Application)
+        Application->HandleException(this, Exception(text));
+    else
+        qWarning("%s", text.c_str());
 }

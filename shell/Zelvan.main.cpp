@@ -1,15 +1,20 @@
-// Program body: creates the application and its windows, then runs the message loop.
-#include <QApplication>
-
+// Program body: creates the application and its main window, then runs the message loop.
+#include "controls/FontSubstitutes.h"
 #include "game/MainForm.h"
+#include "platform/ui/Forms.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Zelvan Free"));
+    TQtApplication app(argc, argv);
+    TApplication application;
+    Application->Initialize();
+    Application->SetTitle("Zelvan Free");
+    InstallFontSubstitutes();
+    // The first form created is the application's main window; closing it ends the loop.
     Form1 = new TForm1;
-    Form1->show();
-    const int rc = QApplication::exec();
+    // Shows the main window (its first showing builds the board) and runs the loop, whose idle
+    // processing drives the frame timer, until the main window is closed.
+    Application->Run();
     delete Form1;
     Form1 = nullptr;
-    return rc;
+    return 0;
 }

@@ -1,0 +1,118 @@
+// The main window's definition: its controls from the window layout, then its non-visual components.
+#include "game/MainForm.h"
+
+#include "ui_MainForm.h"
+
+#include "controls/FontSubstitutes.h"
+#include "controls/brixColorButton.h"
+#include "display/DXClass.Timer.h"
+#include "display/DXDraws.h"
+#include "graphics/DXImageList.h"
+#include "graphics/DXSpriteEngine.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <QFile>
+#include <QIcon>
+
+// The pictures, sounds and icon are compiled into the program as resources of this library.
+static void InitAssetResources() { Q_INIT_RESOURCE(assets); }
+
+TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TForm1>()) {
+    InitAssetResources();
+    FUi->setupUi(this);
+
+    DXDraw1 = FUi->DXDraw1;
+    Panel1 = FUi->Panel1;
+    lblTop = FUi->lblTop;
+    lblHigh = FUi->lblHigh;
+    lblMoves = FUi->lblMoves;
+    btnOptions = FUi->btnOptions;
+    btnScramble = FUi->btnScramble;
+    btnHelp = FUi->btnHelp;
+    RichEdit1 = FUi->RichEdit1;
+    StartPos.Control = FUi->StartPos;
+    StartPos.Items = TListBoxStrings(FUi->StartPos);
+
+    setWindowTitle(QStringLiteral("Zelvan Free v1.0"));
+    // Single fixed border with system menu, minimise and close; no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(600, 480);
+    setFont(MakeFont("MS Sans Serif", 10));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/zelvan.ico")));
+
+    for (TbrixColorButton* button : {btnOptions, btnScramble, btnHelp})
+        ApplyCommonButtonLook(button);
+
+    CreateComponents();
+}
+
+void TForm1::LoadPicture(TPictureCollectionItem* Item, const char* Resource) {
+    // A picture that cannot be read leaves its item empty (it then draws nothing); the problem is
+    // reported once the window is up.
+    const QString path = QStringLiteral(":/assets/") + QString::fromLatin1(Resource);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ReportErrors({Format("Picture '%s' is missing from the program's resources", Resource)});
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
+    try {
+        Item->Picture().ReadData(stream);
+    } catch (const std::exception& E) {
+        ReportErrors({Format("Picture '%s' cannot be read: %s", Resource, E.what())});
+    }
+}
+
+void TForm1::CreateComponents() {
+    // As when a definition is read: each component is created with its loading flag set, gets its
+    // properties, and all are told that loading has ended in definition order.
+    DXImageList1 = new TDXImageList(this);
+    DXImageList1->setObjectName(QStringLiteral("DXImageList1"));
+    DXImageList1->BeginLoading();
+    DXTimer1 = new TDXTimer(this);
+    DXTimer1->setObjectName(QStringLiteral("DXTimer1"));
+    DXTimer1->BeginLoading();
+    DXSpriteEngine1 = new TDXSpriteEngine(this);
+    DXSpriteEngine1->setObjectName(QStringLiteral("DXSpriteEngine1"));
+    DXSpriteEngine1->BeginLoading();
+    DXDraw1->BeginLoading();
+
+    DXDraw1->SetOptions(DefaultDXDrawOptions);
+    DXDraw1->SetAutoInitialize(true);
+    DXDraw1->SetAutoSize(true);
+    DXDraw1->SetSurfaceWidth(600);
+    DXDraw1->OnInitialize = [this](QObject* Sender) { DXDraw1Initialize(Sender); };
+    DXDraw1->OnFinalize = [this](QObject* Sender) { DXDraw1Finalize(Sender); };
+
+    DXImageList1->SetDXDraw(DXDraw1);
+    TPictureCollectionItem* frame = DXImageList1->Items().Add();
+    LoadPicture(frame, "frame.dib");
+    frame->Transparent = true;
+    frame->SetTransparentColor(clLime);
+    TPictureCollectionItem* tile = DXImageList1->Items().Add();
+    tile->SetName("Tile");
+    LoadPicture(tile, "tiles.dib");
+    tile->PatternWidth = 34;
+    tile->PatternHeight = 34;
+    tile->Transparent = false;
+    tile->SetTransparentColor(clBlack);
+    TPictureCollectionItem* numbered = DXImageList1->Items().Add();
+    LoadPicture(numbered, "frame-numbered.dib");
+    numbered->Transparent = true;
+    numbered->SetTransparentColor(clLime);
+
+    DXTimer1->SetActiveOnly(true);
+    DXTimer1->SetEnabled(false);
+    DXTimer1->SetInterval(0);
+    DXTimer1->OnTimer = [this](QObject* Sender, int LagCount) { DXTimer1Timer(Sender, LagCount); };
+
+    DXSpriteEngine1->SetDXDraw(DXDraw1);
+
+    DXDraw1->Loaded();
+    DXImageList1->Loaded();
+    DXTimer1->Loaded();
+    DXSpriteEngine1->Loaded();
+}

@@ -1,0 +1,63 @@
+// The board view: start-up of the tiles, the frame drawn on every timer tick, display events.
+#include "game/MainForm.h"
+
+#include "display/DXClass.Timer.h"
+#include "display/DXDraws.h"
+#include "graphics/DXImageList.h"
+#include "graphics/DXSpriteEngine.h"
+#include "platform/rtl/Conversions.h"
+#include "shell/Settings.h"
+
+#include <QLabel>
+
+void TForm1::PopulateHighScore() {
+    const THighScore record = LoadHighScore();
+    HighScoreMoves = record.Moves;
+    lblTop->setText(QString::fromStdString(record.TopLabel));
+    lblTop->adjustSize();
+    lblHigh->setText(QString::fromStdString(record.HighLabel));
+    lblHigh->adjustSize();
+    ReportErrors(record.Errors);
+}
+
+void TForm1::FormShow() {
+    // Each step goes ahead whatever the one before met, so the board always comes up with usable
+    // defaults; what went wrong is reported once the window shows.
+    ReportErrors(LoadPreferences());
+    PopulateHighScore();
+    try {
+        TPictureCollectionItem* tile = DXImageList1->Items().Find("Tile");
+        CreateSprites(&DXSpriteEngine1->Root(), tile, tile->Width(), tile->Height());
+    } catch (const std::exception& E) {
+        ReportErrors({E.what()});
+    }
+}
+
+void TForm1::FormDestroy() {
+    FreeSprites();
+    if (Application)
+        Application->Terminate();
+}
+
+void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
+    (void)Sender;
+    (void)LagCount;
+    if (!DXDraw1->CanDraw())
+        return;
+    TDirectDrawSurface* back = DXDraw1->Surface();
+    back->Fill(0);
+    DXSpriteEngine1->Move(1);
+    DXSpriteEngine1->Draw();
+    DXImageList1->Items().Items(NumberedSetting == "1" ? 2 : 0)->Draw(back, 0, 0, 0);
+    DXDraw1->Flip();
+}
+
+void TForm1::DXDraw1Initialize(QObject* Sender) {
+    (void)Sender;
+    DXTimer1->SetEnabled(true);
+}
+
+void TForm1::DXDraw1Finalize(QObject* Sender) {
+    (void)Sender;
+    DXTimer1->SetEnabled(false);
+}
