@@ -46,7 +46,10 @@ void TPicture::ReadData(TStream& Stream) {
 TPictureCollectionItem::TPictureCollectionItem(TPictureCollection* Collection)
     : THashCollectionItem(Collection) {}
 
-TPictureCollectionItem::~TPictureCollectionItem() { Finalize(); ClearSurfaces(); }
+TPictureCollectionItem::~TPictureCollectionItem() {
+    Finalize();
+    ClearSurfaces(); // surfaces never outlive their item, ready or not
+}
 
 TPictureCollection* TPictureCollectionItem::PictureCollection() const {
     return static_cast<TPictureCollection*>(Collection());
