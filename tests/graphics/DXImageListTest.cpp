@@ -315,15 +315,6 @@ TEST_F(ImageList, FailedSurfaceCreationPropagatesAndKeepsNothingDangling) {
     EXPECT_EQ(sheet->Surfaces().size(), 2u);
 }
 
-TEST_F(ImageList, VideoMemoryRefusedFallsBackToSystemMemory) {
-    TPictureCollectionItem* sheet = AddPicture(CellPicture(340, 680), 34, 34);
-    SetFaults(DDFAULT_REFUSE_VIDEO_MEMORY);
-    Bind();
-    ASSERT_EQ(sheet->Surfaces().size(), 2u);
-    EXPECT_TRUE(sheet->Surfaces()[0]->SystemMemory);
-    EXPECT_EQ(sheet->PatternCount(), 200);
-}
-
 TEST_F(ImageList, AssignCopiesSettingsAndPictureButNotTheName) {
     TPictureCollectionItem* source = AddPicture(CellPicture(340, 680), 34, 34);
     source->SetName("Tile");
