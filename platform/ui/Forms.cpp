@@ -89,6 +89,8 @@ void TApplication::ProcessMessages() {
     }
 }
 
+void TApplication::WaitMessage() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+
 void TApplication::Run() {
     if (FLoopLevel > 0)
         throw EInvalidOperation("The message loop is already running");
@@ -178,7 +180,9 @@ void TApplication::HandleException(QObject* Sender, const std::exception& E) {
 }
 
 int TApplication::HookMainWindow(TWindowHook Hook) {
-    const int handle = FNextHook++;
+    // Unique across application objects, so a stale handle can never unhook someone else's hook.
+    static int nextHandle = 1;
+    const int handle = nextHandle++;
     FHooks.emplace_back(handle, std::move(Hook));
     return handle;
 }

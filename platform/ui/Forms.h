@@ -78,6 +78,9 @@ public:
     // Handles every message already waiting (several passes, so that messages posted by the
     // handlers run too), without idle processing; returns at once when none is waiting.
     void ProcessMessages();
+    // Blocks until at least one message arrives and handles what has arrived (no idle processing):
+    // a wait for a condition that only a message can change, without spinning.
+    void WaitMessage();
     // One turn of the loop: a pass over pending messages, or, when none was pending, idle
     // processing, which blocks until the next message unless the idle handler asks for more.
     void HandleMessage();
@@ -104,7 +107,8 @@ public:
     void HandleException(QObject* Sender, const std::exception& E);
 
     // Main-window hooks, called in the order installed. HookMainWindow returns the handle that
-    // UnhookMainWindow takes; unhooking from inside a hook is allowed.
+    // UnhookMainWindow takes (handles are unique in the process); unhooking from inside a hook is
+    // allowed.
     int HookMainWindow(TWindowHook Hook);
     void UnhookMainWindow(int Handle);
 
@@ -134,7 +138,6 @@ private:
     unsigned long FIdleCalls = 0;
     int FModalLevel = 0;
     int FLoopLevel = 0;
-    int FNextHook = 1;
     std::vector<std::pair<int, TWindowHook>> FHooks;
 };
 

@@ -93,6 +93,12 @@ TEST_F(ApplicationTest, IdleWaitsForPendingEventsAndFollowUpsWhileProcessMessage
     clock.start();
     App->ProcessMessages(); // nothing waiting: returns at once
     EXPECT_LT(clock.elapsed(), 1000);
+    bool fired = false;
+    QTimer::singleShot(100, App.get(), [&] { fired = true; });
+    while (!fired)
+        App->WaitMessage(); // sleeps until the timer's message instead of spinning
+    EXPECT_GE(clock.elapsed(), 90);
+    EXPECT_EQ(App->IdleCalls(), 1u);
 }
 
 TEST_F(ApplicationTest, DeferredDeletionRequestedFromIdleHappensInTheMainLoop) {
