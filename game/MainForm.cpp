@@ -94,9 +94,11 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!FShown && !event->spontaneous()) {
         FShown = true;
         FormShow();
+        // Centred as a whole, title bar and border included (a window's position is its frame's).
         if (QScreen* screen = this->screen()) {
             const QRect area = screen->availableGeometry();
-            move(area.center() - rect().center());
+            const QRect outer = frameGeometry();
+            move(area.center() - QPoint(outer.width() / 2, outer.height() / 2)));
         }
     }
     TDXForm::showEvent(event);
