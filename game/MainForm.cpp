@@ -98,7 +98,7 @@ void TForm1::showEvent(QShowEvent* event) {
         if (QScreen* screen = this->screen()) {
             const QRect area = screen->availableGeometry();
             const QRect outer = frameGeometry();
-            move(area.center() - QPoint(outer.width() / 2, outer.height() / 2)));
+            move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
         }
     }
     TDXForm::showEvent(event);
