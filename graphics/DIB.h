@@ -41,7 +41,7 @@ bool IsFormat565(const TPixelFormat& f);
 inline std::int64_t WidthBytes(std::int64_t width, int bitCount) { return ((bitCount * width + 31) / 32) * 4; }
 
 // Largest picture the reader and SetSize accept, in pixel bytes and in either dimension.
-constexpr std::int64_t kMaxDIBBytes = std::int64_t(1) << 28;
+constexpr std::int64_t kMaxDIBBytes = std::int64_t(1) << 26;
 constexpr int kMaxDIBDimension = 1 << 16;
 
 // One pixel store. Rows are kept top-down in memory (TopRow is row 0 of the picture and NextLine
