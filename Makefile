@@ -9,7 +9,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config \
-           qt6-base-dev qt6-base-dev-tools libgl-dev \
+           qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev \
            libopenal-dev libopenal1 libjpeg62-turbo-dev \
            libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
            fonts-liberation fonts-quicksand fontconfig \
