@@ -338,6 +338,24 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
     return DD_OK;
 }
 
+namespace {
+// The part of a window's rectangle that is not covered by sibling widgets stacked above it. Child
+// windows clip their siblings, so a control lying over the display (a panel, a text box) is neither
+// drawn over nor repainted with every presented frame.
+QRegion VisiblePart(QWidget* window, const QRect& rect) {
+    QRegion region(rect);
+    QWidget* parent = window->isWindow() ? nullptr : window->parentWidget();
+    if (!parent) return region;
+    const QObjectList& siblings = parent->children();
+    for (qsizetype k = siblings.indexOf(window) + 1; k < siblings.size(); ++k) {
+        auto* sibling = qobject_cast<QWidget*>(siblings[k]);
+        if (sibling && !sibling->isWindow() && sibling->isVisible())
+            region -= sibling->geometry().translated(-window->pos());
+    }
+    return region;
+}
+} // namespace
+
 HRESULT Surface::Present(const Box& dest, Surface* source, const Box& src, bool keyed, bool mirrorX,
                          bool mirrorY, bool fill, DWORD fillColour) {
     QWidget* window = TargetWindow();
@@ -386,7 +404,7 @@ HRESULT Surface::Present(const Box& dest, Surface* source, const Box& src, bool 
             }
         }
     }
-    window->update(QRect(clip.l - origin.x(), clip.t - origin.y(), clip.W(), clip.H()));
+    window->update(VisiblePart(window, QRect(clip.l - origin.x(), clip.t - origin.y(), clip.W(), clip.H())));
     return DD_OK;
 }
 

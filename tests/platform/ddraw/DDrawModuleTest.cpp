@@ -1,4 +1,5 @@
 // Tests of the display device module itself, loaded from the bin directory as the program loads it.
+#include <QCoreApplication>
 #include <QPainter>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -509,3 +510,57 @@ TEST_F(DDrawModule, VerticalBlankWaitsReturn) {
 }
 
 }  // namespace
+
+namespace {
+// A sibling that counts its paints.
+class TPaintCounter : public QWidget {
+public:
+    using QWidget::QWidget;
+    int Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++Paints; }
+};
+} // namespace
+
+TEST_F(DDrawModule, PresentingLeavesSiblingsAboveTheWindowAlone) {
+    QWidget form;
+    form.resize(60, 40);
+    QWidget display(&form); // the presenting window, stacked first
+    display.setGeometry(0, 0, 60, 40);
+    TPaintCounter panel(&form); // lies over the display's right half, as the side panel does
+    panel.setGeometry(30, 0, 30, 40);
+    form.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Device->SetCooperativeLevel(&form, DDSCL_NORMAL), DD_OK);
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    IDirectDrawSurface* primary = nullptr;
+    ASSERT_EQ(Device->CreateSurface(&d, &primary, nullptr), DD_OK);
+    Owned.push_back(primary);
+    IDirectDrawClipper* clipper = nullptr;
+    Device->CreateClipper(0, &clipper, nullptr);
+    clipper->SetHWnd(0, &display);
+    primary->SetClipper(clipper);
+    clipper->Release();
+
+    IDirectDrawSurface* back = Make(60, 40, 32);
+    Fill(back, 0x00204060);
+    const QPoint origin = display.mapToGlobal(QPoint(0, 0));
+    RECT dest{origin.x(), origin.y(), origin.x() + 60, origin.y() + 40};
+    DDBLTFX fx{};
+    fx.dwSize = sizeof fx;
+    const int before = panel.Paints;
+    for (int frame = 0; frame < 5; ++frame) {
+        ASSERT_EQ(primary->Blt(&dest, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(panel.Paints, before); // frames never repaint the panel
+    panel.hide();
+    QCoreApplication::processEvents();
+    const QImage* shown = Entry<TDirectDrawPresentation>("DirectDrawPresentation")(&display);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->pixel(45, 20), qRgb(0x20, 0x40, 0x60)); // uncovered, the frame is there
+}
