@@ -91,9 +91,10 @@ TEST_F(MainWindowTest, WindowLayoutAndLooks) {
     EXPECT_FALSE(Form->windowIcon().isNull());
     EXPECT_EQ(Form->font().pixelSize(), 10);
     // Centred on the screen at the first showing.
-    if (QScreen* screen = Form->screen())
+    if (QScreen* screen = Form->screen()) {
         EXPECT_LE((Form->frameGeometry().center() - screen->availableGeometry().center()).manhattanLength(), 2)
             << Form->frameGeometry().x() << "," << Form->frameGeometry().y();
+    }
 
     EXPECT_EQ(Form->DXDraw1->geometry(), QRect(0, 0, 600, 480));
     EXPECT_EQ(Form->DXDraw1->SurfaceWidth(), 600);
@@ -133,8 +134,9 @@ TEST_F(MainWindowTest, WindowLayoutAndLooks) {
     // Lime shows only as the text box's writing, never from the surface.
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 600; ++x)
-            if (!Form->RichEdit1->geometry().contains(x, y))
+            if (!Form->RichEdit1->geometry().contains(x, y)) {
                 ASSERT_NE(At(window, x, y), 0x00FF00u) << x << ", " << y;
+            }
 }
 
 TEST_F(MainWindowTest, ClosingEndsTheLoopAndDestroyingFreesEverySprite) {
