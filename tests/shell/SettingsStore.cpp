@@ -1,6 +1,7 @@
 // Reading and writing the game's settings, the start-up loading of preferences and high score.
 #include "shell/Settings.h"
 
+#include "tests/support/StoreFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -16,20 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path StoreFile() { return fs::path(TestConfigHome()) / "Marrowby" / "ZelvanFree.conf"; }
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string Read(const std::string& name) { return ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name); }
 void Write(const std::string& name, const std::string& text) {

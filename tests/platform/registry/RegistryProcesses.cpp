@@ -2,6 +2,7 @@
 // intact old or new file.
 #include "platform/registry/Registry.h"
 
+#include "tests/support/StoreFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -28,15 +29,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const KeyPath = "Software\\Marrowby\\ZelvanFree";
-
-fs::path StoreFile() { return fs::path(TestConfigHome()) / "Marrowby" / "ZelvanFree.conf"; }
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool WriteValue(const std::string& name, const std::string& text) {
     HKEY key = nullptr;

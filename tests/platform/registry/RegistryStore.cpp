@@ -1,6 +1,7 @@
 // Registry-shaped store over INI files: keys, value types, sizes, names and stored text.
 #include "platform/registry/Registry.h"
 
+#include "tests/support/StoreFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -16,20 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const KeyPath = "Software\\Marrowby\\ZelvanFree";
-
-fs::path StoreFile() { return fs::path(TestConfigHome()) / "Marrowby" / "ZelvanFree.conf"; }
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 HKEY Open(const char* path = KeyPath, DWORD* disposition = nullptr) {
     HKEY key = nullptr;
