@@ -44,6 +44,8 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
 
     for (TbrixColorButton* button : {btnOptions, btnScramble, btnHelp})
         ApplyCommonButtonLook(button);
+    btnOptions->onclick = [this](QObject* Sender) { btnOptionsclick(Sender); };
+    btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
 
     CreateComponents();
 }

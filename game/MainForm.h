@@ -133,6 +133,12 @@ public:
     // Loads the high-score record into HighScoreMoves and shows it on lblTop and lblHigh.
     void PopulateHighScore();
 
+    // "OPTIONS": the options dialog over this window's working copies, then, however it was
+    // closed, CheckSolution, so the highlighting follows at once.
+    void btnOptionsclick(QObject* Sender);
+    // "HELP": the help dialog.
+    void btnHelpclick(QObject* Sender);
+
     // ---- Handlers of the window, its display and its frame timer
     // First showing, before the window is visible: preferences, high score, tiles.
     void FormShow();

@@ -1,0 +1,32 @@
+// TDialogForm: what the program's dialogs share - centred at every showing, handlers whose errors are
+// reported rather than lost, and closing with a modal result.
+#pragma once
+
+#include "display/DXClass.Forms.h"
+
+#include <functional>
+
+class TDialogForm : public TDXForm {
+    Q_OBJECT
+public:
+    explicit TDialogForm(QWidget* parent = nullptr);
+
+    // Runs on every showing, before the window becomes visible (each dialog refreshes what it shows).
+    virtual void FormShow() {}
+
+    // Runs a handler. An error it raises stops it at that point and goes to the application's error
+    // report (a message box); the dialog stays as the handler left it, open if it was open.
+    void RunHandler(const std::function<void()>& Handler);
+
+    // Ends the showing: a modal showing returns Result; the window is hidden either way.
+    void CloseWith(int Result);
+
+    // Gives a control the system's colours instead of the dialog's black: text boxes and page tabs
+    // are drawn as the platform draws them, whatever the form's colour.
+    static void UseSystemColours(QWidget* Control);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Places the window so that the whole of it, frame included, is centred on its screen.
+    void CentreOnScreen();
+};

@@ -1,0 +1,47 @@
+// The help dialog: its definition, the first tab at every showing, and CLOSE.
+#include "shell/Help.h"
+
+#include "ui_Help.h"
+
+#include "controls/FontSubstitutes.h"
+#include "controls/brixColorButton.h"
+
+#include <QLabel>
+#include <QTabWidget>
+#include <QTextEdit>
+
+TfrmHelp* frmHelp = nullptr;
+
+TfrmHelp::TfrmHelp(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmHelp>()) {
+    // The form's font first: controls that carry a style of their own take it when they are made.
+    setFont(MakeFont("MS Sans Serif", 13));
+    FUi->setupUi(this);
+    pgeHelp = FUi->pgeHelp;
+    tabObject = FUi->tabObject;
+    tabPrize = FUi->tabPrize;
+    tabLegal = FUi->tabLegal;
+    rtfObject = FUi->rtfObject;
+    rtfPrize = FUi->rtfPrize;
+    rtfLegal = FUi->rtfLegal;
+    Label1 = FUi->Label1;
+    btnClose = FUi->btnClose;
+
+    // A fixed dialog frame whose only title-bar button is the close box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(509, 412);
+    UseSystemColours(pgeHelp);
+    Label1->setFont(MakeFont("Arial Rounded MT Bold", 17));
+    ApplyCommonButtonLook(btnClose);
+    btnClose->onclick = [this](QObject* Sender) { RunHandler([&] { btnCloseclick(Sender); }); };
+}
+
+TfrmHelp::~TfrmHelp() = default;
+
+void TfrmHelp::FormShow() { pgeHelp->setCurrentIndex(0); }
+
+void TfrmHelp::btnCloseclick(QObject* Sender) {
+    (void)Sender;
+    CloseWith(mrOk);
+}
