@@ -9,8 +9,35 @@
 #include "shell/Settings.h"
 
 #include <QLineEdit>
+#include <QValidator>
 
 TfrmHighScore* frmHighScore = nullptr;
+
+namespace {
+
+// The box's limit counts 16-bit units, so a character outside the basic plane that does not fit
+// whole is cut in half; the half left over is dropped rather than stored as a broken character.
+class TWholeCharacters : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        for (qsizetype i = 0; i < input.size();) {
+            const bool pair = i + 1 < input.size() && input[i].isHighSurrogate() && input[i + 1].isLowSurrogate();
+            if (pair) {
+                i += 2;
+            } else if (input[i].isSurrogate()) {
+                input.remove(i, 1);
+                if (pos > i)
+                    --pos;
+            } else {
+                ++i;
+            }
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
 
 TfrmHighScore::TfrmHighScore(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmHighScore>()) {
     // The form's font first: controls that carry a style of their own take it when they are made.
@@ -26,6 +53,7 @@ TfrmHighScore::TfrmHighScore(QWidget* parent) : TDialogForm(parent), FUi(std::ma
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(486, 204);
     UseSystemColours(txtHighName);
+    txtHighName->setValidator(new TWholeCharacters(txtHighName));
     ApplyCommonButtonLook(btnOK);
     btnOK->onclick = [this](QObject* Sender) { RunHandler([&] { btnOKclick(Sender); }); };
 }

@@ -31,6 +31,11 @@ TEST_F(RecordDialog, NameIsLimitedToTenCharactersTypedOrPastedAndKeepsItsBlanks)
         QApplication::clipboard()->setText(QStringLiteral("  Pasted name too long"));
         QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(name->text(), QLatin1String("  Pasted n"));
+        // A character that would be cut in half at the limit is left out whole.
+        name->clear();
+        QApplication::clipboard()->setText(QString::fromUtf8("abcdefghi\xF0\x9F\x98\x80xyz"));
+        QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(name->text(), QLatin1String("abcdefghi"));
         name->clear();
         QTest::keyClicks(name, QStringLiteral(" Bo b  "));
         // Neither key ends the dialog: it has no default or cancel button.
