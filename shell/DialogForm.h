@@ -1,5 +1,4 @@
-// TDialogForm: what the program's dialogs share - centred at every showing, handlers whose errors are
-// reported rather than lost, and closing with a modal result.
+// TDialogForm: the base the program's dialogs share (centring, reported handler errors, closing).
 #pragma once
 
 #include "display/DXClass.Forms.h"

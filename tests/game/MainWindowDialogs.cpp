@@ -1,5 +1,4 @@
-// The main window with its dialogs: OPTIONS and HELP open them, the highlighting follows the
-// options at once, and stored names show as the text they are.
+// The main window with its dialogs: OPTIONS and HELP open them; stored names show as plain text.
 #include "tests/game/MainWindowHarness.h"
 
 #include "controls/brixColorButton.h"

@@ -1,6 +1,4 @@
-// What players do with the record and options dialogs, against the real store file: the name's
-// limit when typed and pasted, blanks, Enter and Escape, the empty name; the options' OK, CANCEL
-// and close box; a store that refuses the write.
+// The record and options dialogs as players use them, against the real store file of the process.
 #include "shell/HighScore.h"
 #include "shell/Options.h"
 

@@ -1,5 +1,4 @@
-// The dialogs under a real application object: shown modally with steps run inside their loop,
-// clicked through the window system layer, against the real store file of the test process.
+// Dialogs under a real application object, shown modally, clicked through the window system layer.
 #pragma once
 
 #include "controls/FontSubstitutes.h"

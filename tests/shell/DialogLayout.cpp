@@ -1,5 +1,4 @@
-// The four dialogs against their window definitions: sizes, frames, places, texts, colours, fonts,
-// tab order; the winner's resizing and kept edits; the help dialog's first page at every showing.
+// The four dialogs against their window definitions, the winner's resizing, help's first page.
 #include "shell/Help.h"
 #include "shell/HighScore.h"
 #include "shell/Options.h"
