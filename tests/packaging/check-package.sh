@@ -55,12 +55,16 @@ check_install() {
   fi
 
   # The release named everywhere is the one being built.
-  zcat "$root/usr/share/doc/zelvan/changelog.gz" | head -1 | grep -q "^zelvan ($version)" ||
-    fail "the changelog's latest entry is not $version"
-  grep -o '<release version="[^"]*"' "$root/usr/share/metainfo/org.zelvan.zelvan.metainfo.xml" |
-    head -1 | grep -q "\"$version\"" || fail "the metainfo's latest release is not $version"
-  zcat "$root/usr/share/man/man6/zelvan.6.gz" | grep -q '^\.TH .*"Zelvan '"$version"'"' ||
-    fail "the man page is not for $version"
+  # (Each text is read whole before matching: an early-closing pipe would fail under pipefail.)
+  local changelog metainfo manpage
+  changelog=$(zcat "$root/usr/share/doc/zelvan/changelog.gz")
+  metainfo=$(cat "$root/usr/share/metainfo/org.zelvan.zelvan.metainfo.xml")
+  manpage=$(zcat "$root/usr/share/man/man6/zelvan.6.gz")
+  [[ "${changelog%%$'\n'*}" == "zelvan ($version) "* ]] || fail "the changelog's latest entry is not $version"
+  local release='<release version="([^"]*)"'
+  [[ "$metainfo" =~ $release && "${BASH_REMATCH[1]}" == "$version" ]] ||
+    fail "the metainfo's latest release is not $version"
+  [[ "$manpage" == *$'\n.TH '*'"Zelvan '"$version"'"'* ]] || fail "the man page is not for $version"
 
   # Started from the installed tree, the program finds its display module in ../lib/zelvan, not
   # beside itself (nothing is installed there).
@@ -81,15 +85,18 @@ check_deb() {
   need cpack dpkg-deb dpkg-shlibdeps lintian
   cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$work/cpack.log")"
-  local deb
-  deb=$(ls "$work"/zelvan_"$version"_*.deb 2>/dev/null | head -1)
-  [ -n "$deb" ] || fail "no zelvan_${version}_*.deb made: $(cat "$work/cpack.log")"
+  local debs=("$work"/zelvan_"$version"_*.deb)
+  local deb=${debs[0]}
+  [ -f "$deb" ] || fail "no zelvan_${version}_*.deb made: $(cat "$work/cpack.log")"
   dpkg-deb -I "$deb"
   [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
-  dpkg-deb -f "$deb" Maintainer | grep -Eq '^[^<>]+ <[^@<> ]+@[^@<> ]+\.[a-z]+>$' ||
+  local address='^[^<>]+ <[^@<> ]+@[^@<> ]+\.[a-z]+>$'
+  [[ "$(dpkg-deb -f "$deb" Maintainer)" =~ $address ]] ||
     fail "maintainer is not a name and an address"
-  dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the libraries the program links"
-  dpkg-deb -c "$deb" | grep -q ' \./usr/share/doc/zelvan/copyright$' || fail "no copyright file"
+  [[ "$(dpkg-deb -f "$deb" Depends)" == *libqt6widgets6* ]] || fail "Depends lacks the libraries the program links"
+  [[ "$(dpkg-deb -c "$deb")"$'\n' == *' ./usr/share/doc/zelvan/copyright'$'\n'* ]] || fail "no copyright file"
+  [ -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post|pre')" ] ||
+    fail "the package has maintainer scripts it does not need"
   echo "== lintian"
   # Run as root in CI; the notice about it is not a finding.
   lintian --fail-on error --info "$deb" 2>&1 | grep -v 'running with root privileges'
