@@ -5,6 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD?= build-bench
+PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
@@ -13,11 +14,12 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config \
            libopenal-dev libopenal1 libjpeg62-turbo-dev \
            libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
            fonts-liberation fonts-quicksand fontconfig \
-           xvfb xauth imagemagick
+           xvfb xauth imagemagick \
+           dpkg-dev desktop-file-utils appstream lintian
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test asan fuzz bench assets clean
+.PHONY: deps build run test asan fuzz bench assets package clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -66,5 +68,20 @@ bench: deps
 assets: build
 	$(BUILD)/bin/assetgen assets
 
+# The Debian package, built as the distribution builds its own: its compiler and linker flags with
+# every hardening feature, no tests or tools, then CPack.
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELVAN_TESTS=OFF -DZELVAN_TOOLS=OFF \
+	  -DCMAKE_C_FLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DCMAKE_MODULE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	lintian --fail-on error --info $(PACKAGE_BUILD)/zelvan_*.deb
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD)

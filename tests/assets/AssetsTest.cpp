@@ -1,5 +1,5 @@
 // Tests of the committed game assets, read through the system's own readers: the frame pictures
-// and tile sheet (TDIB), the waves (TWave), the splash (libjpeg), the icon, the resource list, and
+// and tile sheet (TDIB), the waves (TWave), the splash (libjpeg), the icons, the resource list, and
 // byte-identical regeneration by the generator.
 #include <gtest/gtest.h>
 
@@ -436,6 +436,35 @@ TEST(WindowIcon, IsA32By32SixteenColourIconWithTransparentCorners) {
     EXPECT_GE(colours.size(), 5u);
 }
 
+// The icon theme's pictures: one drawing per size, so each must hold the whole design at its own
+// resolution - the rounded square, the dark gap between the tiles, three light tiles and the
+// highlighted one.
+TEST(ThemeIcons, EverySizeIsItsOwnSquareDrawingOfTheTiles) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        QImage icon;
+        ASSERT_TRUE(icon.load(QString::fromStdString(AssetDir + "icons/zelvan-" + std::to_string(size) + ".png"), "PNG"));
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        icon = icon.convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+        EXPECT_EQ(qAlpha(icon.pixel(size - 1, size - 1)), 0);
+        const QRgb gap = icon.pixel(size / 2, size / 2);
+        EXPECT_EQ(qAlpha(gap), 255);
+        EXPECT_LT(qRed(gap) + qGreen(gap) + qBlue(gap), 200);
+        // Points in the top left-hand part of each tile, clear of its number and shaded edges.
+        const int near = size * 15 / 100, far = near + size * 7 / 16;
+        for (const QPoint at : {QPoint(near, near), QPoint(far, near), QPoint(near, far)}) {
+            const QRgb tile = icon.pixel(at);
+            EXPECT_GT(qBlue(tile), 200) << at.x() << "," << at.y();
+            EXPECT_GT(qRed(tile), 180) << at.x() << "," << at.y();
+        }
+        const QRgb highlighted = icon.pixel(far, far);
+        EXPECT_GT(qRed(highlighted), 200);
+        EXPECT_GT(qGreen(highlighted), 200);
+        EXPECT_LT(qBlue(highlighted), 160);
+    }
+}
+
 // ---- Resource list and regeneration ------------------------------------------------------------
 
 QStringList AssetFiles() {
@@ -493,7 +522,11 @@ TEST(AssetGenerator, RegeneratesByteIdenticalFiles) {
     QStringList made = QDir(out.path()).entryList(QDir::Files, QDir::Name);
     made.removeAll("assets.qrc");
     EXPECT_EQ(made, AssetFiles());
-    for (const QString& name : QDir(out.path()).entryList(QDir::Files, QDir::Name)) {
+    const QStringList icons = QDir(out.filePath("icons")).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(icons, QDir(QString::fromStdString(AssetDir + "icons")).entryList(QDir::Files, QDir::Name));
+    QStringList compared = QDir(out.path()).entryList(QDir::Files, QDir::Name);
+    for (const QString& icon : icons) compared << "icons/" + icon;
+    for (const QString& name : compared) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_TRUE(ReadFile(out.filePath(name).toStdString()) == ReadFile(AssetDir + name.toStdString()))
             << "regenerated file differs from the committed one";

@@ -68,9 +68,13 @@ QImage DrawTileSheet(const Fonts& fonts);
 // One tile's look, used by the sheet and the splash.
 void DrawTile(QImage& image, int x, int y, int number, bool highlighted, const Fonts& fonts, int size = Cell);
 QImage DrawSplash(const Fonts& fonts);
-QImage DrawIcon(const Fonts& fonts);
+// The icon at `size` pixels, one of IconSizes() (the icon theme's sizes); each size has its own
+// pixel layout. Throws for any other size.
+const std::vector<int>& IconSizes();
+QImage DrawIcon(const Fonts& fonts, int size);
 
 std::vector<std::uint8_t> EncodeJpeg(const QImage& image, int quality);
+std::vector<std::uint8_t> EncodePng(const QImage& image);
 // A Windows icon file with one 32 × 32, 4-bit image and its transparency mask.
 std::vector<std::uint8_t> EncodeIcon(const QImage& image);
 

@@ -1,4 +1,4 @@
-// assetgen OUTDIR [--png DIR]: writes the game's pictures, sounds, splash, icon and resource list.
+// assetgen OUTDIR [--png DIR]: writes the game's pictures, sounds, splash, icons and resource list.
 #include "tools/assetgen/AssetGen.h"
 
 #include <QDir>
@@ -121,8 +121,12 @@ int main(int argc, char** argv) {
         const QImage splash = DrawSplash(fonts);
         Write(outDir + "/splash.jpg", EncodeJpeg(splash, 92));
 
-        const QImage icon = DrawIcon(fonts);
+        const QImage icon = DrawIcon(fonts, 32);
         Write(outDir + "/zelvan.ico", EncodeIcon(icon));
+        // The icon theme's pictures, one drawing per size; installed, not compiled in.
+        if (!QDir().mkpath(outDir + "/icons")) throw std::runtime_error("cannot create " + outDir.toStdString() + "/icons");
+        for (int size : IconSizes())
+            Write(outDir + QString("/icons/zelvan-%1.png").arg(size), EncodePng(DrawIcon(fonts, size)));
 
         WriteText(outDir + "/assets.qrc", ResourceList);
 
