@@ -1,10 +1,11 @@
-// Program body: creates the application and its main window, then runs the message loop.
+// Program body: creates the application and its windows, then runs the message loop.
 #include "controls/FontSubstitutes.h"
 #include "game/MainForm.h"
 #include "platform/ui/Forms.h"
 #include "shell/Help.h"
 #include "shell/HighScore.h"
 #include "shell/Options.h"
+#include "shell/SplashScreen.h"
 #include "shell/Winner.h"
 
 int main(int argc, char** argv) {
@@ -13,16 +14,20 @@ int main(int argc, char** argv) {
     Application->Initialize();
     Application->SetTitle("Zelvan Free");
     InstallFontSubstitutes();
-    // The first form created is the application's main window; closing it ends the loop.
+    // Every window is created hidden, in this order; the first one is the application's main
+    // window, and closing it ends the loop. The dialogs are shown modally when needed and kept
+    // for the whole run; the splash's timer starts counting as it is created.
     Form1 = new TForm1;
-    // The dialogs, all hidden, each shown modally when needed and kept for the whole run.
     frmOptions = new TfrmOptions;
     frmHelp = new TfrmHelp;
+    frmSplash = new TfrmSplash;
     frmWinner = new TfrmWinner;
     frmHighScore = new TfrmHighScore;
-    // Shows the main window (its first showing builds the board) and runs the loop, whose idle
-    // processing drives the frame timer, until the main window is closed.
+    // Shows the main window, whose first showing puts up the splash until its timer has ticked,
+    // then builds the board; the loop's idle processing drives the frame timer from then on, until
+    // the main window is closed.
     Application->Run();
+    delete frmSplash; // still here only when the main window never showed
     delete Form1;
     Form1 = nullptr;
     delete frmHighScore;

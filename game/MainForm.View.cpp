@@ -7,8 +7,11 @@
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Conversions.h"
 #include "shell/Settings.h"
+#include "shell/SplashScreen.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 
 void TForm1::PopulateHighScore() {
     const THighScore record = LoadHighScore();
@@ -21,6 +24,7 @@ void TForm1::PopulateHighScore() {
 }
 
 void TForm1::FormShow() {
+    ShowSplash();
     // Each step goes ahead whatever the one before met, so the board always comes up with usable
     // defaults; what went wrong is reported once the window shows.
     ReportErrors(LoadPreferences());
@@ -31,6 +35,32 @@ void TForm1::FormShow() {
     } catch (const std::exception& E) {
         ReportErrors({E.what()});
     }
+}
+
+void TForm1::ShowSplash() {
+    QPointer<TfrmSplash> splash = frmSplash;
+    if (!splash)
+        return;
+    splash->show();
+    bool canClose = false;
+    splash->FormCloseQuery(canClose);
+    while (splash && !canClose) {
+        // Sleeps until a message arrives (the splash's painting, its timer's tick) rather than
+        // spinning; the timer's tick is what lets the splash go.
+        if (Application)
+            Application->WaitMessage();
+        else
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (splash)
+            splash->FormCloseQuery(canClose);
+    }
+    if (!splash)
+        return;
+    splash->hide();
+    const std::string error = splash->PictureError();
+    delete splash.data();
+    if (!error.empty())
+        ReportErrors({error});
 }
 
 void TForm1::FormDestroy() {

@@ -7,10 +7,9 @@
 #include "display/DXDraws.h"
 #include "platform/rtl/Exceptions.h"
 #include "shell/Settings.h"
+#include "shell/WindowPlacement.h"
 
 #include <QListWidget>
-#include <QScreen>
-#include <QShowEvent>
 #include <QTimer>
 
 TForm1* Form1 = nullptr;
@@ -90,18 +89,17 @@ std::vector<std::string> TForm1::LoadPreferences() {
     return prefs.Errors;
 }
 
-void TForm1::showEvent(QShowEvent* event) {
-    if (!FShown && !event->spontaneous()) {
+void TForm1::setVisible(bool visible) {
+    if (visible && !FShown && !isVisible()) {
         FShown = true;
+        // Runs while the window is still hidden, so it never shows beside the splash.
         FormShow();
-        // Centred as a whole, title bar and border included (a window's position is its frame's).
-        if (QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            const QRect outer = frameGeometry();
-            move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
-        }
+        // The native window is made first (still hidden) so its frame is known when centring.
+        if (!testAttribute(Qt::WA_WState_Created))
+            create();
+        CentreOnScreen(this);
     }
-    TDXForm::showEvent(event);
+    TDXForm::setVisible(visible);
 }
 
 void TForm1::ReportErrors(const std::vector<std::string>& Errors) {

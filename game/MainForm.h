@@ -140,7 +140,8 @@ public:
     void btnHelpclick(QObject* Sender);
 
     // ---- Handlers of the window, its display and its frame timer
-    // First showing, before the window is visible: preferences, high score, tiles.
+    // First showing, before the window is visible: the splash until its timer has ticked (when
+    // there is one), then preferences, high score, tiles.
     void FormShow();
     // Frees the 102 sprites and asks the application to end its loop.
     void FormDestroy();
@@ -177,11 +178,12 @@ public:
     std::string NumberedSetting;
     int32_t HighScoreMoves = 1000;
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // The first showing runs FormShow before the window appears, then centres it.
+    void setVisible(bool visible) override;
 
 private:
     void CreateComponents();
+    void ShowSplash();
     void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
