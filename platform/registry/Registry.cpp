@@ -3,11 +3,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include <cstring>
 #include <memory>
@@ -151,20 +155,31 @@ DWORD Encode(const QVariant& value, QByteArray& data) {
     }
 }
 
-// Whether a rewrite keeps every line: each one blank, a [section] or a key=value pair.
-bool IsPlainIni(const QString& fileName) {
+enum class TFileKind { Plain, PartlyParsable, NotSettings };
+
+// Plain: every line blank, a [section] or a key=value pair, so a rewrite keeps everything.
+// PartlyParsable: a settings file with comments or stray lines, which a rewrite would drop.
+// NotSettings: binary data, text that is not UTF-8, or text most of whose lines are not settings.
+TFileKind ClassifyFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return true; // nothing readable to keep
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray& raw : lines) {
+        return TFileKind::Plain; // nothing readable to keep
+    const QByteArray bytes = file.readAll();
+    if (bytes.contains('\0') || QString::fromUtf8(bytes).toUtf8() != bytes)
+        return TFileKind::NotSettings;
+    qsizetype lines = 0, settings = 0;
+    for (const QByteArray& raw : bytes.split('\n')) {
         const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || (line.startsWith('[') && line.endsWith(']')))
+        if (line.isEmpty())
             continue;
-        if (line.startsWith(';') || line.startsWith('#') || !line.contains('='))
-            return false;
+        ++lines;
+        if ((line.startsWith('[') && line.endsWith(']')) ||
+            (!line.startsWith(';') && !line.startsWith('#') && line.contains('=')))
+            ++settings;
     }
-    return true;
+    if (settings == lines)
+        return TFileKind::Plain;
+    return settings * 2 > lines ? TFileKind::PartlyParsable : TFileKind::NotSettings;
 }
 
 // Copies a store file that does not parse to "<file>.unreadable-<time>" beside it.
@@ -174,6 +189,120 @@ bool KeepUnparsableFile(const QString& fileName) {
     for (int i = 1; QFileInfo::exists(copy); ++i)
         copy = fileName + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(i);
     return QFile::copy(fileName, copy);
+}
+
+// The lock file beside the store guards each rewrite. Its owner normally holds it for a few
+// milliseconds; one left behind by a program killed at the wrong moment would otherwise block the
+// next writer until the lock ages out (half a minute, with no window on the screen). An empty or
+// unreadable lock, or one whose process is gone, is cleared at once; a live one is waited for
+// briefly and then treated as abandoned.
+constexpr int LiveLockWaitMs = 1000;
+
+void ClearAbandonedLock(const QString& fileName) {
+    const QString lockName = fileName + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockName))
+        return;
+    QLockFile probe(lockName);
+    QElapsedTimer waited;
+    waited.start();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (probe.tryLock(0)) { // also clears a lock whose process has ended
+            probe.unlock();
+            return;
+        }
+        if (probe.error() != QLockFile::LockFailedError)
+            return; // the folder refuses the lock: the write reports it
+        qint64 pid = 0;
+        QString host, application;
+        if (!probe.getLockInfo(&pid, &host, &application)) {
+            if (!probe.removeStaleLockFile() && !QFile::remove(lockName))
+                return;
+            continue;
+        }
+        if (waited.elapsed() >= LiveLockWaitMs) {
+            // Its holder still lives (or its process id went to another program) but has held it far
+            // longer than any save takes: the save goes ahead under a lock of its own. The file is
+            // replaced atomically all the same, so readers never see half of it.
+            if (!QFile::remove(lockName))
+                return;
+            continue;
+        }
+        QThread::msleep(10);
+    }
+}
+
+// Qt's typed values ("@Variant(...)", "@ByteArray(...)") are decoded by QSettings as it parses a
+// section, and a type it does not know is reported on standard error. The store only holds
+// strings; such values are surfaced as non-string data, so their warnings are kept quiet while a
+// file is parsed. Messages from anywhere else pass on to the previous handler.
+class TQuietTypedValues {
+public:
+    TQuietTypedValues() { Previous = qInstallMessageHandler(&Filter); }
+    ~TQuietTypedValues() { qInstallMessageHandler(Previous); }
+    TQuietTypedValues(const TQuietTypedValues&) = delete;
+    TQuietTypedValues& operator=(const TQuietTypedValues&) = delete;
+
+private:
+    static void Filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (type == QtWarningMsg &&
+            (message.startsWith(QLatin1String("QVariant::load")) || message.startsWith(QLatin1String("QSettings")) ||
+             message.contains(QLatin1String("unknown user type")) || message.startsWith(QLatin1String("QDataStream"))))
+            return;
+        if (Previous)
+            Previous(type, context, message);
+    }
+    static inline QtMessageHandler Previous = nullptr;
+};
+
+// The text after "name=" on the line of a plain value name in the file, as stored (null when
+// there is no such line). Used to tell a variant from a string QSettings decoded out of one.
+QByteArray RawValue(const QString& fileName, const QString& name) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray key = name.toUtf8();
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1).trimmed();
+    }
+    return QByteArray();
+}
+
+// Whether the store file's folder refuses the files a normal save makes beside it (the file itself
+// was found writable before the save was tried).
+bool FolderRefusesNewFiles(const QString& fileName) {
+    const QFileInfo info(fileName);
+    return !QFileInfo(info.absolutePath()).isWritable();
+}
+
+// Saves one value into a store file whose folder refuses the temporary file and the rename (and
+// the lock) of a normal save, but whose file itself may be written: the new contents are made in a
+// private copy and written over the file in place.
+LONG WriteInPlace(const QString& fileName, const QString& name, const QString& text) {
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return ERROR_ACCESS_DENIED;
+    const QString copy = scratch.filePath(QStringLiteral("store.conf"));
+    if (!QFile::copy(fileName, copy))
+        return ERROR_ACCESS_DENIED;
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QSettings writer(copy, QSettings::IniFormat);
+        writer.setValue(name, text);
+        writer.sync();
+        if (writer.status() != QSettings::NoError)
+            return ERROR_ACCESS_DENIED;
+    }
+    QFile made(copy);
+    QFile target(fileName);
+    if (!made.open(QIODevice::ReadOnly) || !target.open(QIODevice::ReadWrite))
+        return ERROR_ACCESS_DENIED;
+    const QByteArray bytes = made.readAll();
+    if (!target.resize(0) || target.write(bytes) != bytes.size() || !target.flush())
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -222,10 +351,12 @@ LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD options, REGSAM access,
         return ERROR_ACCESS_DENIED;
     bool created = false;
     if (!info.exists()) {
-        // The key comes into being as an empty file; when the directory refuses it the key still
-        // opens (it reads as empty) and the first write reports the refusal.
+        // The key comes into being as an empty file; a folder that refuses it means the key cannot
+        // be created (reads then find nothing and writes are skipped).
         QFile file(fileName);
         created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        if (!created && !QFileInfo::exists(fileName))
+            return ERROR_ACCESS_DENIED;
     }
     auto key = std::make_unique<TRegistryKey>();
     key->Path = path;
@@ -257,12 +388,21 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data
         return ERROR_ACCESS_DENIED;
 
     QSettings& settings = *key->Settings;
+    TQuietTypedValues quiet;
     settings.sync(); // picks up what other handles or processes have saved since
     const QString name = FindValueKey(settings, EncodeName(valueName));
     if (name.isEmpty())
         return ERROR_FILE_NOT_FOUND;
     QByteArray bytes;
-    const DWORD valueType = Encode(settings.value(name), bytes);
+    DWORD valueType = Encode(settings.value(name), bytes);
+    // A serialised variant is typed data, whether it decodes to a string (which would pass for
+    // that string) or to nothing (an unknown type, which would pass for an empty value).
+    // ("@String(...)" is how QSettings itself writes a string holding zero bytes: that stays text.)
+    const QByteArray raw = RawValue(key->FileName, name);
+    if (raw.startsWith("@Variant(")) {
+        valueType = REG_BINARY;
+        bytes = raw;
+    }
     if (type)
         *type = valueType;
     const DWORD size = DWORD(bytes.size());
@@ -306,18 +446,30 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* d
     if (name.isEmpty())
         name = EncodeName(valueName);
     LONG result = ERROR_SUCCESS;
+    TQuietTypedValues quiet;
     {
+        // Saving rewrites the whole file from what could be parsed, dropping comments and lines
+        // that do not parse; such a file is kept aside first so nothing of it is lost. A file that
+        // is not a settings file at all is not mined for values: the store starts afresh.
+        const TFileKind kind = ClassifyFile(key->FileName);
+        if (kind != TFileKind::Plain && !KeepUnparsableFile(key->FileName))
+            return ERROR_ACCESS_DENIED;
+        if (kind == TFileKind::NotSettings) {
+            QFile fresh(key->FileName);
+            if (!fresh.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return ERROR_ACCESS_DENIED;
+            name = EncodeName(valueName);
+        }
+        ClearAbandonedLock(key->FileName);
         QSettings writer(key->FileName, QSettings::IniFormat);
         writer.setAtomicSyncRequired(true);
-        // Saving rewrites the whole file from what could be parsed, dropping comments and lines
-        // that do not parse; such a file is kept aside first so nothing of it is lost.
-        if (!IsPlainIni(key->FileName) && !KeepUnparsableFile(key->FileName))
-            return ERROR_ACCESS_DENIED;
         writer.setValue(name, text);
         writer.sync();
         if (writer.status() == QSettings::AccessError)
             result = ERROR_ACCESS_DENIED;
     }
+    if (result == ERROR_ACCESS_DENIED && FolderRefusesNewFiles(key->FileName))
+        result = WriteInPlace(key->FileName, name, text);
     key->Settings->sync();
     return result;
 }

@@ -4,9 +4,17 @@
 #include "tests/support/StoreFiles.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -230,6 +238,106 @@ TEST_F(Settings, RefusedWriteIsReportedAndChangesNothing) {
     });
     EXPECT_EQ(ReadFile(StoreFile()), before);
     fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
+}
+
+// The lock file a killed program leaves behind, empty or naming its ended process, and one held by
+// a live process, hold start-up up for a moment at most (never the lock's half-minute stale time).
+TEST_F(Settings, LeftoverOrHeldLockFilesDoNotHoldStartUpUp) {
+    QProcess ended;
+    ended.start(QStringLiteral("/bin/true"), {});
+    ASSERT_TRUE(ended.waitForFinished(5000));
+    const std::string host = QSysInfo::machineHostName().toStdString();
+    const std::string locks[] = {"", std::to_string(ended.processId()) + "\nzelvan\n" + host + "\n", "held"};
+    for (const std::string& lock : locks) {
+        fs::remove(StoreFile());
+        std::unique_ptr<QLockFile> holder;
+        if (lock == "held") {
+            fs::create_directories(StoreFile().parent_path());
+            holder = std::make_unique<QLockFile>(QString::fromStdString(StoreFile().string() + ".lock"));
+            ASSERT_TRUE(holder->tryLock(0));
+        } else {
+            WriteFile(StoreFile().string() + ".lock", lock);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const TPreferences prefs = LoadPreferences();
+        EXPECT_LT(clock.elapsed(), 10000) << "lock: " << lock;
+        EXPECT_TRUE(prefs.Errors.empty()) << "lock: " << lock;
+        EXPECT_EQ(Read("Numbered"), "0") << "lock: " << lock;
+    }
+}
+
+TEST_F(Settings, ReadOnlyFolderWithoutAFileReadsEmptyAndSkipsWritesSilently) {
+    fs::create_directories(StoreFile().parent_path());
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                                   fs::perms::group_exec | fs::perms::others_read |
+                                                   fs::perms::others_exec);
+    AsUnprivileged([] {
+        EXPECT_EQ(Read("Sound"), "");
+        EXPECT_EQ(Expect([] { Write("Sound", "0"); }), "<no error>");
+        const TPreferences prefs = LoadPreferences();
+        EXPECT_EQ(prefs.Sound, "1");
+        EXPECT_TRUE(prefs.Errors.empty()) << prefs.Errors.front();
+    });
+    EXPECT_FALSE(fs::exists(StoreFile()));
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
+}
+
+TEST_F(Settings, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
+    Write("TopPlayer", "Ann");
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                     fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                                   fs::perms::group_exec | fs::perms::others_read |
+                                                   fs::perms::others_exec);
+    AsUnprivileged([] {
+        const TPreferences prefs = LoadPreferences();
+        EXPECT_TRUE(prefs.Errors.empty()) << prefs.Errors.front();
+        EXPECT_EQ(Expect([] { Write("TopPlayer", "Bob"); }), "<no error>");
+        EXPECT_EQ(Read("TopPlayer"), "Bob");
+    });
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
+    const std::string file = ReadFile(StoreFile());
+    EXPECT_NE(file.find("TopPlayer=Bob"), std::string::npos) << file;
+    EXPECT_NE(file.find("Highlight=1"), std::string::npos) << file;
+}
+
+TEST_F(Settings, FileOfRandomBytesIsSetAsideAndAFreshStoreStarted) {
+    std::string junk(1 << 20, '\0');
+    std::mt19937 random(11);
+    for (char& c : junk)
+        c = char(random());
+    WriteFile(StoreFile(), junk);
+    LoadPreferences();
+    const std::string fresh = ReadFile(StoreFile());
+    EXPECT_LT(fresh.size(), 200u) << "junk carried over into the new store";
+    EXPECT_NE(fresh.find("Sound=1"), std::string::npos) << fresh;
+    int copies = 0;
+    for (const auto& entry : fs::directory_iterator(StoreFile().parent_path()))
+        if (entry.path().filename().string().rfind("ZelvanFree.conf.unreadable-", 0) == 0) {
+            ++copies;
+            EXPECT_TRUE(ReadFile(entry.path()) == junk);
+        }
+    EXPECT_EQ(copies, 1);
+    LoadPreferences();
+    EXPECT_EQ(ReadFile(StoreFile()), fresh);
+}
+
+// Serialised variants are typed data, whatever they decode to, and reading them prints nothing.
+TEST_F(Settings, SerialisedVariantsAreNotStringsAndStayQuiet) {
+    WriteFile(StoreFile(), "[General]\n"
+                           "Sound=@Variant(\\0\\0\\0\\n\\0\\0\\0\\0\\x2\\0\\x31)\n"
+                           "Highlight=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\0\\x8NoSuchTy\\0)\n"
+                           "Numbered=0\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Expect([] { Read("Sound"); }), "Invalid data type for 'Sound'");
+    EXPECT_EQ(Expect([] { Read("Highlight"); }), "Invalid data type for 'Highlight'");
+    EXPECT_EQ(Read("Numbered"), "0");
+    const TPreferences prefs = LoadPreferences();
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_EQ(prefs.Errors.size(), 2u);
 }
 
 } // namespace
