@@ -64,6 +64,7 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BENCH=ON -DZELVAN_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
+	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$(mktemp -d) $(BENCH_BUILD)/bin/startup_bench
 
 assets: build
 	$(BUILD)/bin/assetgen assets
