@@ -237,8 +237,14 @@ void ClearAbandonedLock(const QString& fileName) {
 // file is parsed. Messages from anywhere else pass on to the previous handler.
 class TQuietTypedValues {
 public:
-    TQuietTypedValues() { Previous = qInstallMessageHandler(&Filter); }
-    ~TQuietTypedValues() { qInstallMessageHandler(Previous); }
+    TQuietTypedValues() {
+        if (Depth++ == 0)
+            Previous = qInstallMessageHandler(&Filter);
+    }
+    ~TQuietTypedValues() {
+        if (--Depth == 0)
+            qInstallMessageHandler(Previous);
+    }
     TQuietTypedValues(const TQuietTypedValues&) = delete;
     TQuietTypedValues& operator=(const TQuietTypedValues&) = delete;
 
@@ -252,6 +258,7 @@ private:
             Previous(type, context, message);
     }
     static inline QtMessageHandler Previous = nullptr;
+    static inline int Depth = 0; // store calls run on the one user-interface thread
 };
 
 // The text after "name=" on the line of a plain value name in the file, as stored (null when
