@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Blit.h"
 
 namespace ddraw {
 

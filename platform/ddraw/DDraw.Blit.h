@@ -1,0 +1,19 @@
+// Pixel kernels between two surfaces of the same format.
+#pragma once
+
+#include "platform/ddraw/DDraw.Surface.h"
+
+namespace ddraw {
+
+// Rectangles are already clipped and equal in size.
+void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Box& s);
+void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box& s, DWORD key);
+void FillBox(const Surface& dst, const Box& box, DWORD value);
+// Copies n 32-bit pixels, setting the unused top byte (presentation images are opaque).
+void OpaqueRow32(uint32_t* d, const uint32_t* s, int n);
+// General copy with scaling (nearest pixel) and mirroring: the full destination rectangle full
+// maps onto source rectangle s; only the part clip of it is written.
+void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Surface& src,
+                 const Box& s, bool keyed, DWORD key, bool mirrorX, bool mirrorY);
+
+}  // namespace ddraw
