@@ -138,6 +138,40 @@ void OpaqueRow32(uint32_t* d, const uint32_t* s, int n) {
     OpaqueRow32Plain(d, s, n);
 }
 
+namespace {
+// Index of the first pixel of d that differs from s (top byte set), or n. Whole blocks are
+// compared first, which the compiler turns into vector compares.
+int FirstChange(const uint32_t* d, const uint32_t* s, int n) {
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        uint32_t diff = 0;
+        for (int k = 0; k < 16; ++k) diff |= (s[i + k] | 0xFF000000u) ^ d[i + k];
+        if (diff) break;
+    }
+    while (i < n && (s[i] | 0xFF000000u) == d[i]) ++i;
+    return i;
+}
+// One past the last pixel of d in [from, n) that differs from s; from when none does.
+int EndOfChange(const uint32_t* d, const uint32_t* s, int from, int n) {
+    int j = n;
+    for (; j - 16 >= from; j -= 16) {
+        uint32_t diff = 0;
+        for (int k = 1; k <= 16; ++k) diff |= (s[j - k] | 0xFF000000u) ^ d[j - k];
+        if (diff) break;
+    }
+    while (j > from && (s[j - 1] | 0xFF000000u) == d[j - 1]) --j;
+    return j;
+}
+}  // namespace
+
+bool UpdateRow32(uint32_t* d, const uint32_t* s, int n, int& first, int& last) {
+    first = FirstChange(d, s, n);
+    if (first == n) return false;
+    last = EndOfChange(d, s, first, n);
+    OpaqueRow32(d + first, s + first, last - first);
+    return true;
+}
+
 void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Box& s) {
     const int bytes = dst.PixelFormat().Bytes();
     const size_t rowBytes = static_cast<size_t>(s.W()) * bytes;

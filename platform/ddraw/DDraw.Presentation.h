@@ -19,4 +19,9 @@ const QImage* PresentationOf(QWidget* window);
 HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source, const Box& src,
                         bool keyed, bool mirrorX, bool mirrorY, QRgb fillColour);
 
+// Counts one presentation, and whether it changed what the window shows. With the environment
+// variable ZELVAN_DDRAW_COUNTERS naming a file, the counts and the refresh rate are written there
+// about once a second, for measurements of the running program.
+void CountPresentation(bool changed);
+
 }  // namespace ddraw
