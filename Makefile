@@ -14,7 +14,7 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config \
            libopenal-dev libopenal1 libjpeg62-turbo-dev \
            libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
            fonts-liberation fonts-quicksand fontconfig \
-           xvfb xauth imagemagick \
+           xvfb xauth imagemagick xdotool \
            dpkg-dev desktop-file-utils appstream lintian
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -65,6 +65,7 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
 	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$(mktemp -d) $(BENCH_BUILD)/bin/startup_bench
+	bench/present_cpu.sh $(BENCH_BUILD)/bin
 
 assets: build
 	$(BUILD)/bin/assetgen assets

@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Blit.h"
 
 namespace ddraw {
 
@@ -136,6 +136,47 @@ void OpaqueRow32(uint32_t* d, const uint32_t* s, int n) {
     }
 #endif
     OpaqueRow32Plain(d, s, n);
+}
+
+namespace {
+// Whether 16 pixels of d differ anywhere from s (top byte set).
+inline bool BlockDiffers(const uint32_t* d, const uint32_t* s) {
+#if defined(__SSE2__)
+    const __m128i top = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    __m128i diff = _mm_setzero_si128();
+    for (int k = 0; k < 16; k += 4) {
+        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)), top);
+        diff = _mm_or_si128(diff, _mm_xor_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k))));
+    }
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(diff, _mm_setzero_si128())) != 0xFFFF;
+#else
+    uint32_t diff = 0;
+    for (int k = 0; k < 16; ++k) diff |= (s[k] | 0xFF000000u) ^ d[k];
+    return diff != 0;
+#endif
+}
+// Index of the first pixel of d that differs from s (top byte set), or n.
+int FirstChange(const uint32_t* d, const uint32_t* s, int n) {
+    int i = 0;
+    while (i + 16 <= n && !BlockDiffers(d + i, s + i)) i += 16;
+    while (i < n && (s[i] | 0xFF000000u) == d[i]) ++i;
+    return i;
+}
+// One past the last pixel of d in [from, n) that differs from s; from when none does.
+int EndOfChange(const uint32_t* d, const uint32_t* s, int from, int n) {
+    int j = n;
+    while (j - 16 >= from && !BlockDiffers(d + j - 16, s + j - 16)) j -= 16;
+    while (j > from && (s[j - 1] | 0xFF000000u) == d[j - 1]) --j;
+    return j;
+}
+}  // namespace
+
+bool UpdateRow32(uint32_t* d, const uint32_t* s, int n, int& first, int& last) {
+    first = FirstChange(d, s, n);
+    if (first == n) return false;
+    last = EndOfChange(d, s, first, n);
+    OpaqueRow32(d + first, s + first, last - first);
+    return true;
 }
 
 void CopyOpaque(const Surface& dst, int dx, int dy, const Surface& src, const Box& s) {

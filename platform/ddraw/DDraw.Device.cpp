@@ -1,55 +1,21 @@
-// The display device object, display modes, palettes, clippers, fault seams and the exported
-// entry points of the module.
+// The device object: display modes, the cooperative level, creation of surfaces, palettes and
+// clippers, capabilities and the vertical blank.
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
-#include <set>
-#include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Clipper.h"
+#include "platform/ddraw/DDraw.Device.h"
+#include "platform/ddraw/DDraw.Palette.h"
+#include "platform/ddraw/DDraw.Surface.h"
 
 namespace ddraw {
 
 namespace {
-
-constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110u);
-// The identifier of the one driver this module offers besides the default display.
-constexpr GUID SoftwareDriverGuid = {0x5A454C56, 0x414E, 0x4444, {0x52, 0x41, 0x57, 0x53, 0x4F, 0x46, 0x54, 0x57}};
-
-DWORD ParseFaults(const char* text) {
-    DWORD faults = 0;
-    if (!text) return 0;
-    std::string all(text);
-    size_t start = 0;
-    while (start <= all.size()) {
-        size_t end = all.find(',', start);
-        if (end == std::string::npos) end = all.size();
-        std::string item = all.substr(start, end - start);
-        if (item == "refuse-surfaces") faults |= DDFAULT_REFUSE_SURFACES;
-        else if (item == "refuse-video-memory") faults |= DDFAULT_REFUSE_VIDEO_MEMORY;
-        else if (item == "refuse-restore") faults |= DDFAULT_REFUSE_RESTORE;
-        else if (item == "refuse-device") faults |= DDFAULT_REFUSE_DEVICE;
-        start = end + 1;
-    }
-    return faults;
-}
-
-DWORD& FaultSet() {
-    static DWORD faults = ParseFaults(std::getenv("ZELVAN_DDRAW_FAULTS"));
-    return faults;
-}
-
-std::set<Surface*>& LiveSurfaces() {
-    static std::set<Surface*> surfaces;
-    return surfaces;
-}
 
 struct Mode {
     int W, H, Bits;
@@ -97,8 +63,6 @@ DDSURFACEDESC DescribeMode(int w, int h, const Format& f) {
 
 }  // namespace
 
-DWORD Faults() { return FaultSet(); }
-
 int RefreshRate() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -108,157 +72,6 @@ int RefreshRate() {
     }
     return 60;
 }
-
-void RegisterSurface(Surface* surface) { LiveSurfaces().insert(surface); }
-void UnregisterSurface(Surface* surface) { LiveSurfaces().erase(surface); }
-void LoseSurfaces(Device* device) {
-    for (Surface* s : LiveSurfaces())
-        if (!device || s->Owner() == device) s->MarkLost();
-}
-
-// ---- Formats ---------------------------------------------------------------------------------
-
-DDPIXELFORMAT Format::Describe() const {
-    DDPIXELFORMAT pf{};
-    pf.dwSize = sizeof(DDPIXELFORMAT);
-    pf.dwRGBBitCount = static_cast<DWORD>(Bits);
-    if (Bits == 8) {
-        pf.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
-    } else if (Bits == 16) {
-        pf.dwFlags = DDPF_RGB;
-        pf.dwRBitMask = 0xF800;
-        pf.dwGBitMask = 0x07E0;
-        pf.dwBBitMask = 0x001F;
-    } else {
-        pf.dwFlags = DDPF_RGB;
-        pf.dwRBitMask = 0xFF0000;
-        pf.dwGBitMask = 0x00FF00;
-        pf.dwBBitMask = 0x0000FF;
-    }
-    return pf;
-}
-
-bool Format::FromPixelFormat(const DDPIXELFORMAT& pf, Format& out) {
-    if (pf.dwFlags & DDPF_PALETTEINDEXED8) {
-        if (pf.dwRGBBitCount != 8 && pf.dwRGBBitCount != 0) return false;
-        out.Bits = 8;
-        return true;
-    }
-    if (!(pf.dwFlags & DDPF_RGB)) return false;
-    switch (pf.dwRGBBitCount) {
-    case 16:
-        if (pf.dwRBitMask != 0xF800 || pf.dwGBitMask != 0x07E0 || pf.dwBBitMask != 0x001F) return false;
-        out.Bits = 16;
-        return true;
-    case 24:
-    case 32:
-        if (pf.dwRBitMask != 0xFF0000 || pf.dwGBitMask != 0xFF00 || pf.dwBBitMask != 0xFF) return false;
-        out.Bits = static_cast<int>(pf.dwRGBBitCount);
-        return true;
-    default:
-        return false;
-    }
-}
-
-// ---- Palette ---------------------------------------------------------------------------------
-
-Palette::Palette(DWORD caps, const PALETTEENTRY* entries) : Caps(caps) {
-    if (entries) std::memcpy(Entries, entries, sizeof(Entries));
-    Rebuild();
-}
-
-HRESULT Palette::QueryInterface(REFIID iid, void** object) {
-    if (!object) return DDERR_INVALIDPARAMS;
-    if (iid == IID_IUnknown || iid == IID_IDirectDrawPalette) {
-        AddRef();
-        *object = static_cast<IDirectDrawPalette*>(this);
-        return DD_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT Palette::GetCaps(DWORD* caps) {
-    if (!caps) return DDERR_INVALIDPARAMS;
-    *caps = Caps;
-    return DD_OK;
-}
-
-HRESULT Palette::GetEntries(DWORD, DWORD first, DWORD count, PALETTEENTRY* entries) {
-    if (!entries || first > 256 || count > 256 - first) return DDERR_INVALIDPARAMS;
-    std::memcpy(entries, Entries + first, count * sizeof(PALETTEENTRY));
-    return DD_OK;
-}
-
-HRESULT Palette::SetEntries(DWORD, DWORD first, DWORD count, const PALETTEENTRY* entries) {
-    if (!entries || first > 256 || count > 256 - first) return DDERR_INVALIDPARAMS;
-    std::memcpy(Entries + first, entries, count * sizeof(PALETTEENTRY));
-    Rebuild();
-    return DD_OK;
-}
-
-void Palette::Rebuild() {
-    Table.resize(256);
-    for (int i = 0; i < 256; ++i) Table[i] = qRgb(Entries[i].peRed, Entries[i].peGreen, Entries[i].peBlue);
-    ++Generation;
-}
-
-// ---- Clipper ---------------------------------------------------------------------------------
-
-HRESULT Clipper::QueryInterface(REFIID iid, void** object) {
-    if (!object) return DDERR_INVALIDPARAMS;
-    if (iid == IID_IUnknown || iid == IID_IDirectDrawClipper) {
-        AddRef();
-        *object = static_cast<IDirectDrawClipper*>(this);
-        return DD_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT Clipper::GetHWnd(HWND* window) {
-    if (!window) return DDERR_INVALIDPARAMS;
-    *window = Bound.data();
-    return DD_OK;
-}
-
-HRESULT Clipper::SetHWnd(DWORD flags, HWND window) {
-    if (flags != 0) return DDERR_INVALIDPARAMS;
-    Bound = window;
-    return DD_OK;
-}
-
-// ---- Presentation ----------------------------------------------------------------------------
-
-namespace {
-std::map<QWidget*, QImage>& Presentations() {
-    static std::map<QWidget*, QImage> images;
-    return images;
-}
-}  // namespace
-
-QImage& PresentationFor(QWidget* window) {
-    auto& images = Presentations();
-    auto it = images.find(window);
-    if (it == images.end()) {
-        it = images.emplace(window, QImage()).first;
-        QObject::connect(window, &QObject::destroyed, [window] { Presentations().erase(window); });
-    }
-    QImage& image = it->second;
-    QSize size = window->size().expandedTo(QSize(1, 1));
-    if (image.size() != size) {
-        QImage fresh(size, QImage::Format_RGB32);
-        fresh.fill(0xFF000000u);
-        if (!image.isNull()) {
-            int w = std::min(image.width(), fresh.width()), h = std::min(image.height(), fresh.height());
-            for (int y = 0; y < h; ++y) std::memcpy(fresh.scanLine(y), image.constScanLine(y), static_cast<size_t>(w) * 4);
-        }
-        image = std::move(fresh);
-    }
-    return image;
-}
-
-// ---- Device ----------------------------------------------------------------------------------
 
 Device::Device() {
     DesktopSize(DesktopW, DesktopH);
@@ -486,67 +299,3 @@ HRESULT Device::WaitForVerticalBlank(DWORD flags, HANDLE) {
 }
 
 }  // namespace ddraw
-
-using namespace ddraw;
-
-namespace {
-HRESULT CreateDevice(const GUID* driverGuid, Device*& device) {
-    device = nullptr;
-    auto raw = reinterpret_cast<uintptr_t>(driverGuid);
-    // 1 and 2 are the platform's "hardware only" and "emulation only" requests.
-    if (driverGuid && raw > 2 && !(*driverGuid == SoftwareDriverGuid)) return DDERR_INVALIDDIRECTDRAWGUID;
-    if (Faults() & DDFAULT_REFUSE_DEVICE) return DDERR_GENERIC;
-    device = new Device();
-    return DD_OK;
-}
-}  // namespace
-
-extern "C" {
-
-DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid, IUnknown* outer) {
-    if (!directDraw) return DDERR_INVALIDPARAMS;
-    *directDraw = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    if (!(iid == IID_IDirectDraw7)) return DDERR_INVALIDPARAMS;
-    Device* device;
-    HRESULT hr = CreateDevice(driverGuid, device);
-    if (hr != DD_OK) return hr;
-    *directDraw = static_cast<IDirectDraw7*>(device);
-    return DD_OK;
-}
-
-DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw, IUnknown* outer) {
-    if (!directDraw) return DDERR_INVALIDPARAMS;
-    *directDraw = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Device* device;
-    HRESULT hr = CreateDevice(driverGuid, device);
-    if (hr != DD_OK) return hr;
-    *directDraw = static_cast<IDirectDraw*>(device);
-    return DD_OK;
-}
-
-DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context) {
-    if (!callback) return DDERR_INVALIDPARAMS;
-    char primaryDescription[] = "Primary Display Driver";
-    char primaryName[] = "display";
-    if (!callback(nullptr, primaryDescription, primaryName, context)) return DD_OK;
-    GUID guid = SoftwareDriverGuid;
-    char description[] = "Software Display Device";
-    char name[] = "software";
-    callback(&guid, description, name, context);
-    return DD_OK;
-}
-
-DDRAW_API const QImage* DirectDrawPresentation(HWND window) {
-    if (!window) return nullptr;
-    auto& images = Presentations();
-    auto it = images.find(window);
-    return it == images.end() ? nullptr : &it->second;
-}
-
-DDRAW_API void DirectDrawSetFaults(DWORD faults) { FaultSet() = faults; }
-DDRAW_API DWORD DirectDrawGetFaults() { return FaultSet(); }
-DDRAW_API void DirectDrawLoseAllSurfaces() { LoseSurfaces(nullptr); }
-
-}  // extern "C"

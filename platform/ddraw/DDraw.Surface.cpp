@@ -1,13 +1,34 @@
-// The surface object: memory, locks, device contexts, keys, palettes, clippers, lost state, and
-// the copy operations (Blt, BltFast, Flip) including presentation into a window.
+// The surface object: memory, locks, device contexts, keys, palettes, clippers, lost state, the
+// copy operations (Blt, BltFast, Flip) and the registry of live surfaces.
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
-#include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Blit.h"
+#include "platform/ddraw/DDraw.Clipper.h"
+#include "platform/ddraw/DDraw.Device.h"
+#include "platform/ddraw/DDraw.Palette.h"
+#include "platform/ddraw/DDraw.Presentation.h"
+#include "platform/ddraw/DDraw.Surface.h"
 
 namespace ddraw {
+
+namespace {
+std::set<Surface*>& LiveSurfaces() {
+    static std::set<Surface*> surfaces;
+    return surfaces;
+}
+}  // namespace
+
+void RegisterSurface(Surface* surface) { LiveSurfaces().insert(surface); }
+void UnregisterSurface(Surface* surface) { LiveSurfaces().erase(surface); }
+void LoseSurfaces(Device* device) {
+    for (Surface* s : LiveSurfaces())
+        if (!device || s->Owner() == device) s->MarkLost();
+}
+
 
 Memory::~Memory() { std::free(Bits); }
 
@@ -308,7 +329,9 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
     if (dest.Empty()) return DDERR_INVALIDRECT;
     if (fast && (dest.W() != src.W() || dest.H() != src.H())) return DDERR_INVALIDRECT;
 
-    if (!Mem) return Present(dest, source, src, keyed, mirrorX, mirrorY, fill, fill ? fx->dwFillColor : 0);
+    if (!Mem)
+        return PresentToWindow(TargetWindow(), dest, source, src, keyed, mirrorX, mirrorY,
+                               fill ? ToRgb(fx->dwFillColor & Fmt.ColourMask()) : 0);
 
     Box bounds{0, 0, W, H};
     Box clip = dest;
@@ -338,76 +361,6 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
     return DD_OK;
 }
 
-namespace {
-// The part of a window's rectangle that is not covered by sibling widgets stacked above it. Child
-// windows clip their siblings, so a control lying over the display (a panel, a text box) is neither
-// drawn over nor repainted with every presented frame.
-QRegion VisiblePart(QWidget* window, const QRect& rect) {
-    QRegion region(rect);
-    QWidget* parent = window->isWindow() ? nullptr : window->parentWidget();
-    if (!parent) return region;
-    const QObjectList& siblings = parent->children();
-    for (qsizetype k = siblings.indexOf(window) + 1; k < siblings.size(); ++k) {
-        auto* sibling = qobject_cast<QWidget*>(siblings[k]);
-        if (sibling && !sibling->isWindow() && sibling->isVisible())
-            region -= sibling->geometry().translated(-window->pos());
-    }
-    return region;
-}
-} // namespace
-
-HRESULT Surface::Present(const Box& dest, Surface* source, const Box& src, bool keyed, bool mirrorX,
-                         bool mirrorY, bool fill, DWORD fillColour) {
-    QWidget* window = TargetWindow();
-    if (!window) return DD_OK;  // the screen outside every window of this program
-    QPoint origin = window->mapToGlobal(QPoint(0, 0));
-    QImage& image = PresentationFor(window);
-    Box windowBox{origin.x(), origin.y(), origin.x() + image.width(), origin.y() + image.height()};
-    Box clip = Intersect(dest, windowBox);
-    if (clip.Empty()) return DD_OK;
-    auto* base = reinterpret_cast<uint32_t*>(image.bits());
-    const ptrdiff_t stride = image.bytesPerLine() / 4;
-    if (fill) {
-        QRgb c = ToRgb(fillColour & Fmt.ColourMask());
-        for (int y = clip.t; y < clip.b; ++y) {
-            uint32_t* row = base + (y - origin.y()) * stride - origin.x();
-            std::fill(row + clip.l, row + clip.r, c);
-        }
-    } else {
-        const int bytes = source->Fmt.Bytes();
-        const DWORD mask = source->Fmt.ColourMask();
-        const DWORD key = source->Key.dwColorSpaceLowValue & mask;
-        const bool same = !mirrorX && !mirrorY && dest.W() == src.W() && dest.H() == src.H();
-        QList<QRgb> table;
-        if (bytes == 1) table = source->ColourTable();
-        for (int y = clip.t; y < clip.b; ++y) {
-            int fy = y - dest.t;
-            if (mirrorY) fy = dest.H() - 1 - fy;
-            int sy = src.t + static_cast<int>(static_cast<int64_t>(fy) * src.H() / dest.H());
-            const uint8_t* srow = source->Row(sy);
-            uint32_t* row = base + (y - origin.y()) * stride - origin.x();
-            if (same && !keyed && bytes == 4) {
-                const uint8_t* from = srow + (src.l + clip.l - dest.l) * 4;
-                OpaqueRow32(row + clip.l, reinterpret_cast<const uint32_t*>(from), clip.W());
-                continue;
-            }
-            for (int x = clip.l; x < clip.r; ++x) {
-                int fx = x - dest.l;
-                if (mirrorX) fx = dest.W() - 1 - fx;
-                int sx = src.l + static_cast<int>(static_cast<int64_t>(fx) * src.W() / dest.W());
-                const uint8_t* p = srow + sx * bytes;
-                DWORD v = bytes == 4 ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<DWORD>(p[3]) << 24)
-                        : bytes == 3 ? (p[0] | p[1] << 8 | p[2] << 16)
-                        : bytes == 2 ? (p[0] | p[1] << 8) : p[0];
-                if (keyed && (v & mask) == key) continue;
-                row[x] = bytes == 1 ? (table[v] | 0xFF000000u) : source->ToRgb(v);
-            }
-        }
-    }
-    window->update(VisiblePart(window, QRect(clip.l - origin.x(), clip.t - origin.y(), clip.W(), clip.H())));
-    return DD_OK;
-}
-
 HRESULT Surface::Flip(IDirectDrawSurface* target, DWORD) {
     if (!BackBuffer) return DDERR_NOTFLIPPABLE;
     if (target && target != BackBuffer) return DDERR_INVALIDPARAMS;
@@ -417,7 +370,7 @@ HRESULT Surface::Flip(IDirectDrawSurface* target, DWORD) {
     if (!window) return DD_OK;
     QPoint origin = window->mapToGlobal(QPoint(0, 0));
     Box dest{origin.x(), origin.y(), origin.x() + BackBuffer->W, origin.y() + BackBuffer->H};
-    return Present(dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false, false, false, false, 0);
+    return PresentToWindow(window, dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false, false, false, 0);
 }
 
 }  // namespace ddraw

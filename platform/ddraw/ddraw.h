@@ -398,9 +398,10 @@ struct IDirectDrawGammaControl : IUnknown {
 // The primary surface stands for the screen. In windowed mode it holds no pixels of its own:
 // copies onto it (Blt, BltFast) take their destination rectangle in screen coordinates, are
 // clipped to the client area of the window bound to its clipper, converted to 32 bits and stored
-// in that window's presentation image; the window is then asked to repaint the changed area
-// (QWidget::update). The window shows the image in its paintEvent, which it gets from the exported
-// function DirectDrawPresentation (below). Flip of a full-screen flipping chain presents the back
+// in that window's presentation image; the window is then asked to repaint the pixels that
+// changed (QWidget::update), and a copy that changes nothing asks for no repaint at all. The
+// window shows the image in its paintEvent, which it gets from the exported function
+// DirectDrawPresentation (below). Flip of a full-screen flipping chain presents the back
 // buffer the same way into the cooperative-level window at (0, 0). Lock and GetDC on a windowed
 // primary surface are refused with DDERR_UNSUPPORTED.
 struct IDirectDrawSurface : IUnknown {
@@ -481,6 +482,10 @@ DDRAW_API void DirectDrawSetFaults(DWORD faults);
 DDRAW_API DWORD DirectDrawGetFaults();
 // Marks every existing surface of every device lost (as a display mode change would).
 DDRAW_API void DirectDrawLoseAllSurfaces();
+// For measurements of the running program: with the environment variable ZELVAN_DDRAW_COUNTERS
+// naming a file, the module writes there, about once a second, the number of presentations, how
+// many of them changed a window, the refresh rate and a time stamp ("presented N", "changed N",
+// "refresh HZ", "seconds S", one a line).
 }
 
 constexpr DWORD DDFAULT_REFUSE_SURFACES = 0x1;      // every CreateSurface fails (DDERR_OUTOFMEMORY)

@@ -1,0 +1,70 @@
+// The entry points the module exports: device creation, driver enumeration, the presentation
+// image of a window and the fault seams.
+#include "platform/ddraw/DDraw.Device.h"
+#include "platform/ddraw/DDraw.Presentation.h"
+#include "platform/ddraw/DDraw.Surface.h"
+
+using namespace ddraw;
+
+namespace {
+
+// The identifier of the one driver this module offers besides the default display.
+constexpr GUID SoftwareDriverGuid = {0x5A454C56, 0x414E, 0x4444, {0x52, 0x41, 0x57, 0x53, 0x4F, 0x46, 0x54, 0x57}};
+
+HRESULT CreateDevice(const GUID* driverGuid, Device*& device) {
+    device = nullptr;
+    auto raw = reinterpret_cast<uintptr_t>(driverGuid);
+    // 1 and 2 are the platform's "hardware only" and "emulation only" requests.
+    if (driverGuid && raw > 2 && !(*driverGuid == SoftwareDriverGuid)) return DDERR_INVALIDDIRECTDRAWGUID;
+    if (Faults() & DDFAULT_REFUSE_DEVICE) return DDERR_GENERIC;
+    device = new Device();
+    return DD_OK;
+}
+}  // namespace
+
+extern "C" {
+
+DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid, IUnknown* outer) {
+    if (!directDraw) return DDERR_INVALIDPARAMS;
+    *directDraw = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (!(iid == IID_IDirectDraw7)) return DDERR_INVALIDPARAMS;
+    Device* device;
+    HRESULT hr = CreateDevice(driverGuid, device);
+    if (hr != DD_OK) return hr;
+    *directDraw = static_cast<IDirectDraw7*>(device);
+    return DD_OK;
+}
+
+DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw, IUnknown* outer) {
+    if (!directDraw) return DDERR_INVALIDPARAMS;
+    *directDraw = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Device* device;
+    HRESULT hr = CreateDevice(driverGuid, device);
+    if (hr != DD_OK) return hr;
+    *directDraw = static_cast<IDirectDraw*>(device);
+    return DD_OK;
+}
+
+DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context) {
+    if (!callback) return DDERR_INVALIDPARAMS;
+    char primaryDescription[] = "Primary Display Driver";
+    char primaryName[] = "display";
+    if (!callback(nullptr, primaryDescription, primaryName, context)) return DD_OK;
+    GUID guid = SoftwareDriverGuid;
+    char description[] = "Software Display Device";
+    char name[] = "software";
+    callback(&guid, description, name, context);
+    return DD_OK;
+}
+
+DDRAW_API const QImage* DirectDrawPresentation(HWND window) {
+    return window ? PresentationOf(window) : nullptr;
+}
+
+DDRAW_API void DirectDrawSetFaults(DWORD faults) { SetFaults(faults); }
+DDRAW_API DWORD DirectDrawGetFaults() { return Faults(); }
+DDRAW_API void DirectDrawLoseAllSurfaces() { LoseSurfaces(nullptr); }
+
+}  // extern "C"
