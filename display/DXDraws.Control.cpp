@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "display/DXConsts.h"
+#include "display/DXDraws.Driver.h"
 
 namespace {
 
@@ -160,13 +161,21 @@ void TCustomDXDraw::DeriveOptions() {
     FNowOptions = o;
 }
 
+TDirectDraw* TCustomDXDraw::Device() const { return FDriver ? FDriver->Device() : nullptr; }
+TDirectDrawSurface* TCustomDXDraw::Primary() const { return FDriver ? FDriver->Primary() : nullptr; }
+TDirectDrawSurface* TCustomDXDraw::Surface() const { return FDriver ? FDriver->Surface() : nullptr; }
+TDirectDrawClipper* TCustomDXDraw::Clipper() const { return FDriver ? FDriver->Clipper() : nullptr; }
+TDirectDrawPalette* TCustomDXDraw::Palette() const { return FDriver ? FDriver->Palette() : nullptr; }
+
 int TCustomDXDraw::SurfaceWidth() const {
-    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Width();
+    TDirectDrawSurface* back = Surface();
+    if (back && back->SurfaceInterface()) return back->Width();
     return FSurfaceWidth;
 }
 
 int TCustomDXDraw::SurfaceHeight() const {
-    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Height();
+    TDirectDrawSurface* back = Surface();
+    if (back && back->SurfaceInterface()) return back->Height();
     return FSurfaceHeight;
 }
 
@@ -261,7 +270,8 @@ void TCustomDXDraw::Initialize() {
                 FSurfaceWidth = width();
                 FSurfaceHeight = height();
             }
-            FDriver->Initialize();
+            FDriver->Initialize(FSurfaceWidth, FSurfaceHeight);
+            TakeSystemMemoryFromDriver();
         } catch (...) {
             FUpdating = false;
             throw;
@@ -296,9 +306,9 @@ void TCustomDXDraw::Initialize() {
 
 void TCustomDXDraw::Finalize() {
     if (!FInitializeBegun) return;
-    if (FSurface && FSurface->SurfaceInterface()) {
-        FSurfaceWidth = FSurface->Width();
-        FSurfaceHeight = FSurface->Height();
+    if (TDirectDrawSurface* back = Surface(); back && back->SurfaceInterface()) {
+        FSurfaceWidth = back->Width();
+        FSurfaceHeight = back->Height();
     }
     FDisplay->ClearModes();
     FUpdating = true;
@@ -347,15 +357,15 @@ void TCustomDXDraw::Restore() {
         ~TUpdatingScope() { Flag = false; }
     } updating(FUpdating);
     if (!FDriver->Restore()) return;
-    FPrimary->SetPalette(FPalette);
-    FSurface->SetPalette(FPalette);
+    Primary()->SetPalette(Palette());
+    Surface()->SetPalette(Palette());
     ApplyColorTable(DefaultColorTable);
     NotifyEventList(dnRestore);
     HandleRestoreSurface();
     ApplyColorTable(ColorTable);
 }
 
-void TCustomDXDraw::FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const {
+void TCustomDXDraw::PaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const {
     for (int i = 0; i < 256; ++i)
         Entries[i] = PALETTEENTRY{Table[i].Red, Table[i].Green, Table[i].Blue, 0};
     if (!FNowOptions.Contains(doAllowPalette256)) {
@@ -367,14 +377,16 @@ void TCustomDXDraw::FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEEN
 }
 
 void TCustomDXDraw::ApplyColorTable(const TDXDrawColorTable& Table) {
-    if (!FInitialized || !FPalette) return;
+    TDirectDrawPalette* palette = Palette();
+    if (!FInitialized || !palette) return;
     PALETTEENTRY entries[256];
-    FillPaletteEntries(Table, entries);
-    FPalette->SetEntries(0, 256, entries);
+    PaletteEntries(Table, entries);
+    palette->SetEntries(0, 256, entries);
 }
 
 void TCustomDXDraw::ApplyCooperativeLevel() {
-    if (!FDDraw || !FDDraw->DrawInterface()) return;
+    TDirectDraw* device = Device();
+    if (!device || !device->DrawInterface()) return;
     QWidget* window = FForm ? FForm : this;
     DWORD flags;
     if (FNowOptions.Contains(doFullScreen)) {
@@ -384,39 +396,47 @@ void TCustomDXDraw::ApplyCooperativeLevel() {
     } else {
         flags = DDSCL_NORMAL;
     }
-    FDDraw->SetLastResult(FDDraw->DrawInterface()->SetCooperativeLevel(window, flags));
+    device->SetLastResult(device->DrawInterface()->SetCooperativeLevel(window, flags));
 }
 
 // ---- Per frame ---------------------------------------------------------------------------------
 
 bool TCustomDXDraw::CheckSurfaces() {
-    if (!FInitialized || FUpdating || !FPrimary || !FPrimary->SurfaceInterface()) return false;
-    const bool primaryLost = FPrimary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
-    const bool backLost = FSurface && FSurface->SurfaceInterface() &&
-                          FSurface->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    TDirectDrawSurface* primary = Primary();
+    TDirectDrawSurface* back = Surface();
+    if (!FInitialized || FUpdating || !primary || !primary->SurfaceInterface()) return false;
+    const bool primaryLost = primary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    const bool backLost = back && back->SurfaceInterface() && back->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
     if (!primaryLost && !backLost) return true;
     Restore();
-    if (!FPrimary || !FPrimary->SurfaceInterface() || !FSurface || !FSurface->SurfaceInterface())
-        return false;
-    return FPrimary->SurfaceInterface()->IsLost() == DD_OK && FSurface->SurfaceInterface()->IsLost() == DD_OK;
+    // Restoring may have torn the display down (a listener failing): ask the driver again.
+    primary = Primary();
+    back = Surface();
+    if (!primary || !primary->SurfaceInterface() || !back || !back->SurfaceInterface()) return false;
+    return primary->SurfaceInterface()->IsLost() == DD_OK && back->SurfaceInterface()->IsLost() == DD_OK;
 }
 
 bool TCustomDXDraw::CanDraw() {
-    return FInitialized && !FUpdating && FSurface && FSurface->SurfaceInterface() && CheckSurfaces();
+    TDirectDrawSurface* back = Surface();
+    return FInitialized && !FUpdating && back && back->SurfaceInterface() && CheckSurfaces();
 }
 
 void TCustomDXDraw::Flip() {
     if (!FInitialized || FUpdating) return;
     if (!CheckSurfaces()) return;
-    FDriver->Flip();
+    const TDXDrawFlipResult result = FDriver->Flip();
+    if (result.WaitedForVerticalBlank) ++FVBlankWaits;
+    if (result.Presented) FPresented = true;
 }
 
 void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
     if ((ASurfaceWidth == SurfaceWidth() && ASurfaceHeight == SurfaceHeight()) || FUpdating) return;
     if (FInitialized) {
-        bool resized;
+        if (!FDriver->CanSetSize()) return;
+        FSurfaceWidth = std::max(ASurfaceWidth, 1);
+        FSurfaceHeight = std::max(ASurfaceHeight, 1);
         try {
-            resized = FDriver->SetSize(ASurfaceWidth, ASurfaceHeight);
+            ResizeSurface();
         } catch (...) {
             try {
                 Finalize();
@@ -424,12 +444,38 @@ void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
             }
             throw;
         }
-        if (!resized) return;
     } else {
         FSurfaceWidth = ASurfaceWidth;
         FSurfaceHeight = ASurfaceHeight;
     }
     NotifyEventList(dnSurfaceSize);
+}
+
+void TCustomDXDraw::ResizeSurface() {
+    ++FRestoreNotifySuppress;
+    try {
+        NotifyEventList(dnFinalizeSurface);
+        if (FSurfaceInitializeFired) {
+            FSurfaceInitializeFired = false;
+            HandleFinalizeSurface();
+        }
+        FDriver->SetSize(FSurfaceWidth, FSurfaceHeight);
+        TakeSystemMemoryFromDriver();
+        NotifyEventList(dnInitializeSurface);
+        FSurfaceInitializeFired = true;
+        HandleInitializeSurface();
+    } catch (...) {
+        --FRestoreNotifySuppress;
+        throw;
+    }
+    --FRestoreNotifySuppress;
+}
+
+void TCustomDXDraw::TakeSystemMemoryFromDriver() {
+    if (FDriver->SystemMemory())
+        FNowOptions.Include(doSystemMemory);
+    else
+        FNowOptions.Exclude(doSystemMemory);
 }
 
 // ---- Window --------------------------------------------------------------------------------------
@@ -459,9 +505,9 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
         DefWindowProc(Message);
         return;
     case QEvent::WindowDeactivate:
-        if (FInitialized && FNowOptions.Contains(doFullScreen) && FNowOptions.Contains(doFlip) && FDDraw &&
-            FDDraw->DrawInterface())
-            FDDraw->SetLastResult(FDDraw->DrawInterface()->FlipToGDISurface());
+        if (TDirectDraw* device = Device(); FInitialized && FNowOptions.Contains(doFullScreen) &&
+                                            FNowOptions.Contains(doFlip) && device && device->DrawInterface())
+            device->SetLastResult(device->DrawInterface()->FlipToGDISurface());
         DefWindowProc(Message);
         return;
     case QEvent::Show:
@@ -481,7 +527,7 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
 
 void TCustomDXDraw::WindowRecreated() {
     if (!FInitialized || FUpdating) return;
-    if (FClipper) FClipper->SetHandle(this);
+    if (TDirectDrawClipper* clipper = Clipper()) clipper->SetHandle(this);
     ApplyCooperativeLevel();
 }
 
@@ -521,8 +567,8 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
             ReportError(this, E);
         }
         if (wait) FNowOptions.Include(doWaitVBlank);
-        if (parentWidget() && FInitialized && FSurface &&
-            (FSurface->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
+        if (parentWidget() && FInitialized && Surface() &&
+            (Surface()->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
             // The parent repaints what lies around the control, not the control itself.
             parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
     }

@@ -69,7 +69,7 @@ public:
     // The empty rectangle / nullptr for an index outside 0 .. PatternCount - 1.
     TRect PatternRect(int Index) const;
     TDirectDrawSurface* PatternSurface(int Index) const;
-    const std::vector<TDirectDrawSurface*>& Surfaces() const { return FSurfaces; }
+    const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const { return FSurfaces; }
 
     // Copies pattern Index onto Dest with its top-left at (X, Y); keyed when Transparent. Nothing
     // happens when the item is not ready or the index is not a pattern's.
@@ -109,7 +109,7 @@ private:
     TPicture FPicture;
     bool FReady = false;
     std::vector<TPictureCollectionItemPattern> FPatterns;
-    std::vector<TDirectDrawSurface*> FSurfaces; // owned
+    std::vector<std::unique_ptr<TDirectDrawSurface>> FSurfaces;
     TColor FTransparentColor = clBlack;
 };
 
