@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/DXClass.Collections.h"
+#include "display/DXDraws.Attachment.h"
 #include "display/DXDraws.h"
 #include "graphics/DIB.h"
 #include "platform/rtl/Exceptions.h"
@@ -169,9 +170,9 @@ public:
     explicit TCustomDXImageList(QObject* Owner = nullptr);
     ~TCustomDXImageList() override;
 
-    TCustomDXDraw* DXDraw() const { return FDXDraw; }
+    TCustomDXDraw* DXDraw() const { return FDXDraw.Source(); }
     // Detaches from the previous display (unregistering its listener) and attaches to Value.
-    void SetDXDraw(TCustomDXDraw* Value);
+    void SetDXDraw(TCustomDXDraw* Value) { FDXDraw.Attach(Value); }
 
     TPictureCollection& Items() { return *FItems; }
     const TPictureCollection& Items() const { return *FItems; }
@@ -182,11 +183,8 @@ public:
     void DXDrawNotifyEvent(TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
 
 private:
-    static void DXDrawNotify(void* Data, TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
-
     std::unique_ptr<TPictureCollection> FItems;
-    TCustomDXDraw* FDXDraw = nullptr;
-    QMetaObject::Connection FDXDrawGone;
+    TDXDrawAttachment FDXDraw;
 };
 
 class TDXImageList : public TCustomDXImageList {
