@@ -235,6 +235,9 @@ private:
     void ParentChanged();
     void FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc);
     void WindowRecreated();
+    // Hands an error raised inside window-message handling to the application's reporter; an
+    // exception must not travel through the window system's event delivery.
+    static void ReportError(QObject* Sender, const std::exception& E);
     // Rebuilds the back surface at the stored size with the driver, telling listeners and events.
     void ResizeSurface();
     // The back surface's memory as the driver found it, shown in EffectiveOptions.
