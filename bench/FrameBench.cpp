@@ -36,33 +36,43 @@ void LoadPicture(TDIB& dib, const char* name) {
 struct OwnScene {
     QWidget Window;
     std::unique_ptr<TDirectDraw> Device;
+    // The wrappers made on the device, freed before it.
+    std::vector<std::unique_ptr<TDirectX>> Wrappers;
     TDirectDrawSurface* Primary;
     TDirectDrawSurface* Back;
     TDirectDrawSurface* Sheet;
     TDirectDrawSurface* Frame;
+
+    template <class T>
+    T* Make() {
+        auto wrapper = std::make_unique<T>(Device.get());
+        T* made = wrapper.get();
+        Wrappers.push_back(std::move(wrapper));
+        return made;
+    }
 
     OwnScene() {
         Window.resize(FrameW, FrameH);
         Window.show();
         Device = std::make_unique<TDirectDraw>(nullptr, true);
         Device->DrawInterface()->SetCooperativeLevel(&Window, DDSCL_NORMAL);
-        Primary = new TDirectDrawSurface(Device.get());
+        Primary = Make<TDirectDrawSurface>();
         DDSURFACEDESC d{};
         d.dwSize = sizeof d;
         d.dwFlags = DDSD_CAPS;
         d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
         if (!Primary->CreateSurface(d)) std::abort();
-        auto* clipper = new TDirectDrawClipper(Device.get());
+        auto* clipper = Make<TDirectDrawClipper>();
         clipper->SetHandle(&Window);
         Primary->SetClipper(clipper);
-        Back = new TDirectDrawSurface(Device.get());
+        Back = Make<TDirectDrawSurface>();
         Back->SetSize(FrameW, FrameH);
         TDIB tiles, frame;
         LoadPicture(tiles, "tiles.dib");
         LoadPicture(frame, "frame.dib");
-        Sheet = new TDirectDrawSurface(Device.get());
+        Sheet = Make<TDirectDrawSurface>();
         Sheet->LoadFromGraphic(tiles);
-        Frame = new TDirectDrawSurface(Device.get());
+        Frame = Make<TDirectDrawSurface>();
         Frame->LoadFromGraphic(frame);
         Frame->SetTransparentColor(Frame->MatchColor(clLime));
     }

@@ -1,48 +1,13 @@
-// The display control: listeners, building and tearing down the display, presenting, window events.
+// The display control: listeners, building and tearing down the display, presenting; the window
+// side is in DXDraws.Control.Window.cpp.
 #include "display/DXDraws.Control.h"
 
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QResizeEvent>
-
 #include <algorithm>
-#include <cstdio>
 
 #include "display/DXConsts.h"
+#include "display/DXDraws.Driver.h"
 
 namespace {
-
-// Hands an error raised inside window-message handling to the application's reporter; an
-// exception must not travel through the window system's event delivery.
-void ReportError(QObject* Sender, const std::exception& E) {
-    if (Application)
-        Application->HandleException(Sender, E);
-    else
-        std::fprintf(stderr, "%s\n", E.what());
-}
-
-TShiftState ShiftOf(const QMouseEvent* Event) {
-    TShiftState s = 0;
-    const Qt::KeyboardModifiers m = Event->modifiers();
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    const Qt::MouseButtons b = Event->buttons();
-    if (b & Qt::LeftButton) s |= ssLeft;
-    if (b & Qt::RightButton) s |= ssRight;
-    if (b & Qt::MiddleButton) s |= ssMiddle;
-    return s;
-}
-
-bool ButtonOf(const QMouseEvent* Event, TMouseButton& Button) {
-    switch (Event->button()) {
-    case Qt::LeftButton: Button = mbLeft; return true;
-    case Qt::RightButton: Button = mbRight; return true;
-    case Qt::MiddleButton: Button = mbMiddle; return true;
-    default: return false;
-    }
-}
 
 TDXDrawColorTable MakeSystemPalette() {
     // The static colours every palettised screen reserves, and a colour cube with a grey ramp
@@ -160,13 +125,21 @@ void TCustomDXDraw::DeriveOptions() {
     FNowOptions = o;
 }
 
+TDirectDraw* TCustomDXDraw::Device() const { return FDriver ? FDriver->Device() : nullptr; }
+TDirectDrawSurface* TCustomDXDraw::Primary() const { return FDriver ? FDriver->Primary() : nullptr; }
+TDirectDrawSurface* TCustomDXDraw::Surface() const { return FDriver ? FDriver->Surface() : nullptr; }
+TDirectDrawClipper* TCustomDXDraw::Clipper() const { return FDriver ? FDriver->Clipper() : nullptr; }
+TDirectDrawPalette* TCustomDXDraw::Palette() const { return FDriver ? FDriver->Palette() : nullptr; }
+
 int TCustomDXDraw::SurfaceWidth() const {
-    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Width();
+    TDirectDrawSurface* back = Surface();
+    if (back && back->SurfaceInterface()) return back->Width();
     return FSurfaceWidth;
 }
 
 int TCustomDXDraw::SurfaceHeight() const {
-    if (FSurface && FSurface->SurfaceInterface()) return FSurface->Height();
+    TDirectDrawSurface* back = Surface();
+    if (back && back->SurfaceInterface()) return back->Height();
     return FSurfaceHeight;
 }
 
@@ -261,7 +234,8 @@ void TCustomDXDraw::Initialize() {
                 FSurfaceWidth = width();
                 FSurfaceHeight = height();
             }
-            FDriver->Initialize();
+            FDriver->Initialize(FSurfaceWidth, FSurfaceHeight);
+            TakeSystemMemoryFromDriver();
         } catch (...) {
             FUpdating = false;
             throw;
@@ -296,9 +270,9 @@ void TCustomDXDraw::Initialize() {
 
 void TCustomDXDraw::Finalize() {
     if (!FInitializeBegun) return;
-    if (FSurface && FSurface->SurfaceInterface()) {
-        FSurfaceWidth = FSurface->Width();
-        FSurfaceHeight = FSurface->Height();
+    if (TDirectDrawSurface* back = Surface(); back && back->SurfaceInterface()) {
+        FSurfaceWidth = back->Width();
+        FSurfaceHeight = back->Height();
     }
     FDisplay->ClearModes();
     FUpdating = true;
@@ -347,15 +321,15 @@ void TCustomDXDraw::Restore() {
         ~TUpdatingScope() { Flag = false; }
     } updating(FUpdating);
     if (!FDriver->Restore()) return;
-    FPrimary->SetPalette(FPalette);
-    FSurface->SetPalette(FPalette);
+    Primary()->SetPalette(Palette());
+    Surface()->SetPalette(Palette());
     ApplyColorTable(DefaultColorTable);
     NotifyEventList(dnRestore);
     HandleRestoreSurface();
     ApplyColorTable(ColorTable);
 }
 
-void TCustomDXDraw::FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const {
+void TCustomDXDraw::PaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const {
     for (int i = 0; i < 256; ++i)
         Entries[i] = PALETTEENTRY{Table[i].Red, Table[i].Green, Table[i].Blue, 0};
     if (!FNowOptions.Contains(doAllowPalette256)) {
@@ -367,14 +341,16 @@ void TCustomDXDraw::FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEEN
 }
 
 void TCustomDXDraw::ApplyColorTable(const TDXDrawColorTable& Table) {
-    if (!FInitialized || !FPalette) return;
+    TDirectDrawPalette* palette = Palette();
+    if (!FInitialized || !palette) return;
     PALETTEENTRY entries[256];
-    FillPaletteEntries(Table, entries);
-    FPalette->SetEntries(0, 256, entries);
+    PaletteEntries(Table, entries);
+    palette->SetEntries(0, 256, entries);
 }
 
 void TCustomDXDraw::ApplyCooperativeLevel() {
-    if (!FDDraw || !FDDraw->DrawInterface()) return;
+    TDirectDraw* device = Device();
+    if (!device || !device->DrawInterface()) return;
     QWidget* window = FForm ? FForm : this;
     DWORD flags;
     if (FNowOptions.Contains(doFullScreen)) {
@@ -384,39 +360,47 @@ void TCustomDXDraw::ApplyCooperativeLevel() {
     } else {
         flags = DDSCL_NORMAL;
     }
-    FDDraw->SetLastResult(FDDraw->DrawInterface()->SetCooperativeLevel(window, flags));
+    device->SetLastResult(device->DrawInterface()->SetCooperativeLevel(window, flags));
 }
 
 // ---- Per frame ---------------------------------------------------------------------------------
 
 bool TCustomDXDraw::CheckSurfaces() {
-    if (!FInitialized || FUpdating || !FPrimary || !FPrimary->SurfaceInterface()) return false;
-    const bool primaryLost = FPrimary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
-    const bool backLost = FSurface && FSurface->SurfaceInterface() &&
-                          FSurface->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    TDirectDrawSurface* primary = Primary();
+    TDirectDrawSurface* back = Surface();
+    if (!FInitialized || FUpdating || !primary || !primary->SurfaceInterface()) return false;
+    const bool primaryLost = primary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    const bool backLost = back && back->SurfaceInterface() && back->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
     if (!primaryLost && !backLost) return true;
     Restore();
-    if (!FPrimary || !FPrimary->SurfaceInterface() || !FSurface || !FSurface->SurfaceInterface())
-        return false;
-    return FPrimary->SurfaceInterface()->IsLost() == DD_OK && FSurface->SurfaceInterface()->IsLost() == DD_OK;
+    // Restoring may have torn the display down (a listener failing): ask the driver again.
+    primary = Primary();
+    back = Surface();
+    if (!primary || !primary->SurfaceInterface() || !back || !back->SurfaceInterface()) return false;
+    return primary->SurfaceInterface()->IsLost() == DD_OK && back->SurfaceInterface()->IsLost() == DD_OK;
 }
 
 bool TCustomDXDraw::CanDraw() {
-    return FInitialized && !FUpdating && FSurface && FSurface->SurfaceInterface() && CheckSurfaces();
+    TDirectDrawSurface* back = Surface();
+    return FInitialized && !FUpdating && back && back->SurfaceInterface() && CheckSurfaces();
 }
 
 void TCustomDXDraw::Flip() {
     if (!FInitialized || FUpdating) return;
     if (!CheckSurfaces()) return;
-    FDriver->Flip();
+    const TDXDrawFlipResult result = FDriver->Flip();
+    if (result.WaitedForVerticalBlank) ++FVBlankWaits;
+    if (result.Presented) FPresented = true;
 }
 
 void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
     if ((ASurfaceWidth == SurfaceWidth() && ASurfaceHeight == SurfaceHeight()) || FUpdating) return;
     if (FInitialized) {
-        bool resized;
+        if (!FDriver->CanSetSize()) return;
+        FSurfaceWidth = std::max(ASurfaceWidth, 1);
+        FSurfaceHeight = std::max(ASurfaceHeight, 1);
         try {
-            resized = FDriver->SetSize(ASurfaceWidth, ASurfaceHeight);
+            ResizeSurface();
         } catch (...) {
             try {
                 Finalize();
@@ -424,7 +408,6 @@ void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
             }
             throw;
         }
-        if (!resized) return;
     } else {
         FSurfaceWidth = ASurfaceWidth;
         FSurfaceHeight = ASurfaceHeight;
@@ -432,145 +415,29 @@ void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
     NotifyEventList(dnSurfaceSize);
 }
 
-// ---- Window --------------------------------------------------------------------------------------
-
-void TCustomDXDraw::ParentChanged() {
-    FForm = nullptr;
-    FFormHook.reset();
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-        if (w->isWindow()) {
-            FForm = w;
-            break;
+void TCustomDXDraw::ResizeSurface() {
+    ++FRestoreNotifySuppress;
+    try {
+        NotifyEventList(dnFinalizeSurface);
+        if (FSurfaceInitializeFired) {
+            FSurfaceInitializeFired = false;
+            HandleFinalizeSurface();
         }
+        FDriver->SetSize(FSurfaceWidth, FSurfaceHeight);
+        TakeSystemMemoryFromDriver();
+        NotifyEventList(dnInitializeSurface);
+        FSurfaceInitializeFired = true;
+        HandleInitializeSurface();
+    } catch (...) {
+        --FRestoreNotifySuppress;
+        throw;
     }
-    if (FForm)
-        FFormHook = std::make_unique<TControlSubClass>(
-            FForm, [this](TMessage& Message, const TWndMethod& DefWindowProc) { FormWndProc(Message, DefWindowProc); });
+    --FRestoreNotifySuppress;
 }
 
-void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc) {
-    switch (Message.Msg) {
-    case wmDestroy:
-        try {
-            Finalize();
-        } catch (const std::exception& E) {
-            ReportError(this, E);
-        }
-        DefWindowProc(Message);
-        return;
-    case QEvent::WindowDeactivate:
-        if (FInitialized && FNowOptions.Contains(doFullScreen) && FNowOptions.Contains(doFlip) && FDDraw &&
-            FDDraw->DrawInterface())
-            FDDraw->SetLastResult(FDDraw->DrawInterface()->FlipToGDISurface());
-        DefWindowProc(Message);
-        return;
-    case QEvent::Show:
-        DefWindowProc(Message);
-        if (FAutoInitialize && !FCalledDoInitialize) {
-            try {
-                Initialize();
-            } catch (const std::exception& E) {
-                ReportError(this, E);
-            }
-        }
-        return;
-    default:
-        DefWindowProc(Message);
-    }
-}
-
-void TCustomDXDraw::WindowRecreated() {
-    if (!FInitialized || FUpdating) return;
-    if (FClipper) FClipper->SetHandle(this);
-    ApplyCooperativeLevel();
-}
-
-bool TCustomDXDraw::event(QEvent* Event) {
-    const bool result = QWidget::event(Event);
-    if (Event->type() == QEvent::ParentChange)
-        ParentChanged();
-    else if (Event->type() == QEvent::WinIdChange)
-        WindowRecreated();
-    return result;
-}
-
-void TCustomDXDraw::resizeEvent(QResizeEvent* Event) {
-    QWidget::resizeEvent(Event);
-    if (FAutoSize && !FUpdating) {
-        try {
-            SetSize(width(), height());
-        } catch (const std::exception& E) {
-            ReportError(this, E);
-        }
-    }
-}
-
-void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
-    // A paint the presentation asked for after a frame shows that frame; any other paint (the
-    // window uncovered or invalidated) presents the back surface again first, never waiting for
-    // the vertical blank.
-    if (FPresented) {
-        FPresented = false;
-    } else {
-        // The copy asks for one more paint of the window; that one only shows the image.
-        const bool wait = FNowOptions.Contains(doWaitVBlank);
-        FNowOptions.Exclude(doWaitVBlank);
-        try {
-            Flip();
-        } catch (const std::exception& E) {
-            ReportError(this, E);
-        }
-        if (wait) FNowOptions.Include(doWaitVBlank);
-        if (parentWidget() && FInitialized && FSurface &&
-            (FSurface->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
-            // The parent repaints what lies around the control, not the control itself.
-            parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
-    }
-    QPainter painter(this);
-    static const TDirectDrawPresentation presentation = [] {
-        try {
-            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll", "DirectDrawPresentation");
-        } catch (const std::exception&) {
-            return TDirectDrawPresentation{};
-        }
-    }();
-    const QImage* image = presentation ? presentation(this) : nullptr;
-    if (image && !image->isNull()) {
-        for (const QRect& r : Event->region())
-            painter.drawImage(r.topLeft(), *image, r);
-    } else {
-        painter.fillRect(Event->rect(), QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
-                                               GetBValue(ColorToRGB(FColor))));
-    }
-}
-
-void TCustomDXDraw::mousePressEvent(QMouseEvent* Event) {
-    TMouseButton button;
-    if (OnMouseDown && ButtonOf(Event, button)) {
-        const QPoint p = Event->position().toPoint();
-        OnMouseDown(this, button, ShiftOf(Event), p.x(), p.y());
-    }
-}
-
-void TCustomDXDraw::mouseDoubleClickEvent(QMouseEvent* Event) {
-    TMouseButton button;
-    if (OnMouseDown && ButtonOf(Event, button)) {
-        const QPoint p = Event->position().toPoint();
-        OnMouseDown(this, button, ShiftOf(Event) | ssDouble, p.x(), p.y());
-    }
-}
-
-void TCustomDXDraw::mouseMoveEvent(QMouseEvent* Event) {
-    if (OnMouseMove) {
-        const QPoint p = Event->position().toPoint();
-        OnMouseMove(this, ShiftOf(Event), p.x(), p.y());
-    }
-}
-
-void TCustomDXDraw::mouseReleaseEvent(QMouseEvent* Event) {
-    TMouseButton button;
-    if (OnMouseUp && ButtonOf(Event, button)) {
-        const QPoint p = Event->position().toPoint();
-        OnMouseUp(this, button, ShiftOf(Event), p.x(), p.y());
-    }
+void TCustomDXDraw::TakeSystemMemoryFromDriver() {
+    if (FDriver->SystemMemory())
+        FNowOptions.Include(doSystemMemory);
+    else
+        FNowOptions.Exclude(doSystemMemory);
 }

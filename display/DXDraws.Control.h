@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "display/DXClass.Forms.h"
+#include "display/DXDraws.Display.h"
 #include "display/DXDraws.Surfaces.h"
 #include "platform/ui/Forms.h"
 
 class TCustomDXDraw;
-class TDXDrawDriver;
+class TDXDrawDriver; // display/DXDraws.Driver.h
 
 // ---- Errors ----------------------------------------------------------------------------------
 
@@ -120,99 +121,6 @@ using TDXDrawColorTable = std::array<TDXDrawRGB, 256>;
 // The 256 entries of the screen's system palette (the 20 static colours at 0..9 and 246..255).
 const TDXDrawColorTable& SystemPaletteTable();
 
-// ---- Display mode settings -------------------------------------------------------------------
-
-struct TDXDrawDisplayMode {
-    int Width = 0;
-    int Height = 0;
-    int BitCount = 0;
-    DDSURFACEDESC SurfaceDesc{};
-};
-
-// Full-screen display settings (the Display property); they matter only with doFullScreen.
-class TDXDrawDisplay {
-public:
-    explicit TDXDrawDisplay(TCustomDXDraw* DXDraw);
-
-    int Width() const { return FWidth; }
-    void SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value; }
-    int Height() const { return FHeight; }
-    void SetHeight(int Value) { FHeight = Value < 0 ? 0 : Value; }
-    int BitCount() const { return FBitCount; }
-    // Only 8, 16, 24 or 32; anything else raises EDirectDrawError and keeps the old value.
-    void SetBitCount(int Value);
-    bool FixedBitCount = true;
-    bool FixedRatio = true;
-    bool FixedSize = false;
-
-    // Copies the six settings (not the mode list).
-    void Assign(const TDXDrawDisplay& Source);
-
-    // The device's modes sorted by width, height, bit count; enumerated on first use (empty
-    // without a device). ClearModes forgets them.
-    const std::vector<TDXDrawDisplayMode>& Modes();
-    int ModeCount() { return static_cast<int>(Modes().size()); }
-    void ClearModes() { FModes.clear(); FModesRead = false; }
-
-    // Switches the screen to the mode, or the nearest acceptable one (full screen only).
-    bool ChangeMode(int Width, int Height, int BitCount);
-
-private:
-    bool SetMode(int Width, int Height, int BitCount);
-    TCustomDXDraw* FDXDraw;
-    int FWidth = 640;
-    int FHeight = 480;
-    int FBitCount = 8;
-    bool FModesRead = false;
-    std::vector<TDXDrawDisplayMode> FModes;
-};
-
-// ---- Drivers ---------------------------------------------------------------------------------
-
-// Builds and presents the surfaces of one control. The constructor opens the device; destroying
-// the driver finalises it and frees the device.
-class TDXDrawDriver {
-public:
-    explicit TDXDrawDriver(TCustomDXDraw* DXDraw);
-    virtual ~TDXDrawDriver();
-    TDXDrawDriver(const TDXDrawDriver&) = delete;
-    TDXDrawDriver& operator=(const TDXDrawDriver&) = delete;
-
-    // Frees the clipper, the palette, the back surface and the primary surface.
-    virtual void Finalize();
-    virtual void Flip() = 0;
-    virtual void Initialize() = 0;
-    // Resizes the back surface; false when this driver cannot (the base never can).
-    virtual bool SetSize(int Width, int Height);
-    // Restores both surfaces; only when both succeed they are cleared and true is returned.
-    bool Restore();
-
-    TCustomDXDraw* DXDraw() const { return FDXDraw; }
-
-protected:
-    TCustomDXDraw* FDXDraw;
-};
-
-// Windowed driver: the back surface is copied into the control's window on every Flip.
-class TDXDrawDriverBlt : public TDXDrawDriver {
-public:
-    using TDXDrawDriver::TDXDrawDriver;
-    void Flip() override;
-    void Initialize() override;
-    bool SetSize(int Width, int Height) override;
-
-private:
-    void InitializeSurface();
-};
-
-// Full-screen page-flipping driver.
-class TDXDrawDriverFlip : public TDXDrawDriver {
-public:
-    using TDXDrawDriver::TDXDrawDriver;
-    void Flip() override;
-    void Initialize() override;
-};
-
 // ---- The control -----------------------------------------------------------------------------
 
 class TCustomDXDraw : public QWidget {
@@ -249,11 +157,12 @@ public:
     TDXDrawColorTable DefaultColorTable;
 
     // ---- State (read only)
-    TDirectDraw* Device() const { return FDDraw; }
-    TDirectDrawSurface* Primary() const { return FPrimary; }
-    TDirectDrawSurface* Surface() const { return FSurface; }
-    TDirectDrawClipper* Clipper() const { return FClipper; }
-    TDirectDrawPalette* Palette() const { return FPalette; }
+    // The driver's objects while it stands (nullptr otherwise).
+    TDirectDraw* Device() const;
+    TDirectDrawSurface* Primary() const;
+    TDirectDrawSurface* Surface() const;
+    TDirectDrawClipper* Clipper() const;
+    TDirectDrawPalette* Palette() const;
     TDXDrawDriver* Driver() const { return FDriver.get(); }
     QWidget* OwnerForm() const { return FForm; }
     bool Initialized() const { return FInitialized; }
@@ -281,6 +190,9 @@ public:
     void ApplyColorTable(const TDXDrawColorTable& Table);
     // Sets the cooperative level for the owner form (the control's own window without one).
     void ApplyCooperativeLevel();
+    // The 256 palette entries of a colour table under the options in force: the static colours
+    // of the system palette replace entries 0..9 and 246..255 unless doAllowPalette256.
+    void PaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const;
 
     void RegisterListener(TDXDrawNotifyEvent Callback, void* Data);
     void UnregisterListener(TDXDrawNotifyEvent Callback, void* Data);
@@ -313,11 +225,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
 
 private:
-    friend class TDXDrawDriver;
-    friend class TDXDrawDriverBlt;
-    friend class TDXDrawDriverFlip;
-    friend class TDXDrawDisplay;
-
     struct TListener {
         TDXDrawNotifyEvent Callback;
         void* Data;
@@ -327,8 +234,14 @@ private:
     void DeriveOptions();
     void ParentChanged();
     void FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc);
-    void FillPaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY* Entries) const;
     void WindowRecreated();
+    // Hands an error raised inside window-message handling to the application's reporter; an
+    // exception must not travel through the window system's event delivery.
+    static void ReportError(QObject* Sender, const std::exception& E);
+    // Rebuilds the back surface at the stored size with the driver, telling listeners and events.
+    void ResizeSurface();
+    // The back surface's memory as the driver found it, shown in EffectiveOptions.
+    void TakeSystemMemoryFromDriver();
 
     std::vector<TListener> FNotifyEventList;
     bool FAutoInitialize = true;
@@ -346,12 +259,7 @@ private:
     int FRestoreNotifySuppress = 0;
     std::unique_ptr<TDXDrawDriver> FDriver;
     std::optional<GUID> FDriverGuid;
-    TDirectDraw* FDDraw = nullptr;
     std::unique_ptr<TDXDrawDisplay> FDisplay;
-    TDirectDrawClipper* FClipper = nullptr;
-    TDirectDrawPalette* FPalette = nullptr;
-    TDirectDrawSurface* FPrimary = nullptr;
-    TDirectDrawSurface* FSurface = nullptr;
     int FSurfaceWidth = 640;
     int FSurfaceHeight = 480;
     TColor FColor = clBtnFace;

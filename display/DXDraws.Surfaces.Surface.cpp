@@ -72,18 +72,24 @@ DDBLTFX NoEffects() {
 }  // namespace
 
 TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* device) : FDDraw(device) {
-    FDDraw->FSurfaces.push_back(this);
+    if (!FDDraw) throw EDirectDrawSurfaceError(Format(SNotMade, "IDirectDraw"));
+    FDDraw->Enlist(this);
 }
 
 TDirectDrawSurface::~TDirectDrawSurface() {
     delete FCanvas;
     SetSurfaceInterface(nullptr);
-    auto& list = FDDraw->FSurfaces;
-    for (auto it = list.begin(); it != list.end(); ++it)
-        if (*it == this) {
-            list.erase(it);
-            break;
-        }
+    if (FDDraw) FDDraw->Unlist(this);
+}
+
+void TDirectDrawSurface::DeviceGone() {
+    SetSurfaceInterface(nullptr);
+    FDDraw = nullptr;
+}
+
+TDirectDraw& TDirectDrawSurface::RequireDevice() const {
+    if (!FDDraw) throw EDirectDrawSurfaceError(Format(SNotMade, "IDirectDraw"));
+    return *FDDraw;
 }
 
 IDirectDrawSurface* TDirectDrawSurface::RequireSurfaceInterface() const {
@@ -126,7 +132,7 @@ void TDirectDrawSurface::SetSurfaceInterface(IDirectDrawSurface* surface) {
     void* v = nullptr;
     if (surface->QueryInterface(IID_IDirectDrawSurface, &v) == DD_OK) FISurface = static_cast<IDirectDrawSurface*>(v);
     if (surface->QueryInterface(IID_IDirectDrawSurface4, &v) == DD_OK) FISurface4 = static_cast<IDirectDrawSurface4*>(v);
-    if (FDDraw->DrawInterface7() && surface->QueryInterface(IID_IDirectDrawSurface7, &v) == DD_OK)
+    if (RequireDevice().DrawInterface7() && surface->QueryInterface(IID_IDirectDrawSurface7, &v) == DD_OK)
         FISurface7 = static_cast<IDirectDrawSurface7*>(v);
     surface->Release();
     if (!FISurface) return;
@@ -138,7 +144,7 @@ void TDirectDrawSurface::SetSurfaceInterface(IDirectDrawSurface* surface) {
     }
     FSurfaceDesc.dwSize = sizeof(DDSURFACEDESC);
     SetLastResult(FISurface->GetSurfaceDesc(&FSurfaceDesc));
-    if (FDDraw->DriverCaps.dwCaps2 & DDCAPS2_PRIMARYGAMMA) {
+    if (RequireDevice().DriverCaps.dwCaps2 & DDCAPS2_PRIMARYGAMMA) {
         if (FISurface->QueryInterface(IID_IDirectDrawGammaControl, &v) == DD_OK)
             FGammaControl = static_cast<IDirectDrawGammaControl*>(v);
     }
@@ -147,8 +153,9 @@ void TDirectDrawSurface::SetSurfaceInterface(IDirectDrawSurface* surface) {
 bool TDirectDrawSurface::CreateSurface(const DDSURFACEDESC& desc) {
     SetSurfaceInterface(nullptr);
     IDirectDrawSurface* created = nullptr;
-    FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->CreateSurface(&desc, &created, nullptr));
-    SetLastResult(FDDraw->LastResult());
+    TDirectDraw& device = RequireDevice();
+    device.SetLastResult(device.RequireDrawInterface()->CreateSurface(&desc, &created, nullptr));
+    SetLastResult(device.LastResult());
     if (LastResult() != DD_OK || !created) return false;
     SetSurfaceInterface(created);
     created->Release();
@@ -417,8 +424,9 @@ void TDirectDrawSurface::Assign(const TPersistent* source) {
             return;
         }
         IDirectDrawSurface* duplicate = nullptr;
-        FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->DuplicateSurface(surface->FISurface, &duplicate));
-        SetLastResult(FDDraw->LastResult());
+        TDirectDraw& device = RequireDevice();
+        device.SetLastResult(device.RequireDrawInterface()->DuplicateSurface(surface->FISurface, &duplicate));
+        SetLastResult(device.LastResult());
         if (LastResult() == DD_OK && duplicate) {
             SetSurfaceInterface(duplicate);
             duplicate->Release();

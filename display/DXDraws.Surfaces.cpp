@@ -7,9 +7,19 @@
 
 namespace {
 template <typename T>
-void Unlist(std::vector<T*>& list, T* item) {
+void Remove(std::vector<T*>& list, T* item) {
     auto it = std::find(list.begin(), list.end(), item);
     if (it != list.end()) list.erase(it);
+}
+
+// Empties a list from its last entry to its first, telling each wrapper its device is gone.
+template <typename T>
+void Orphan(std::vector<T*>& list) {
+    while (!list.empty()) {
+        T* item = list.back();
+        list.pop_back();
+        item->DeviceGone();
+    }
 }
 }  // namespace
 
@@ -48,11 +58,20 @@ TDirectDraw::TDirectDraw(const GUID* driverGuid, bool directX7Mode) {
 }
 
 TDirectDraw::~TDirectDraw() {
-    while (!FSurfaces.empty()) delete FSurfaces.back();
-    while (!FPalettes.empty()) delete FPalettes.back();
-    while (!FClippers.empty()) delete FClippers.back();
+    // Wrappers belong to whoever made them. One still alive here gives up its platform object
+    // now, so nothing made on the device outlives it, and stays behind empty for its owner.
+    Orphan(FSurfaces);
+    Orphan(FPalettes);
+    Orphan(FClippers);
     ReleaseInterfaces();
 }
+
+void TDirectDraw::Enlist(TDirectDrawSurface* Surface) { FSurfaces.push_back(Surface); }
+void TDirectDraw::Enlist(TDirectDrawPalette* Palette) { FPalettes.push_back(Palette); }
+void TDirectDraw::Enlist(TDirectDrawClipper* Clipper) { FClippers.push_back(Clipper); }
+void TDirectDraw::Unlist(TDirectDrawSurface* Surface) { Remove(FSurfaces, Surface); }
+void TDirectDraw::Unlist(TDirectDrawPalette* Palette) { Remove(FPalettes, Palette); }
+void TDirectDraw::Unlist(TDirectDrawClipper* Clipper) { Remove(FClippers, Clipper); }
 
 void TDirectDraw::ReleaseInterfaces() {
     if (FIDraw7) FIDraw7->Release();
@@ -76,12 +95,19 @@ IDirectDraw7* TDirectDraw::RequireDrawInterface7() const {
 // ---- TDirectDrawPalette ----------------------------------------------------------------------
 
 TDirectDrawPalette::TDirectDrawPalette(TDirectDraw* device) : FDDraw(device) {
-    FDDraw->FPalettes.push_back(this);
+    if (!FDDraw) throw EDirectDrawPaletteError(Format(SNotMade, "IDirectDraw"));
+    FDDraw->Enlist(this);
 }
 
 TDirectDrawPalette::~TDirectDrawPalette() {
     if (FIPalette) FIPalette->Release();
-    Unlist(FDDraw->FPalettes, this);
+    if (FDDraw) FDDraw->Unlist(this);
+}
+
+void TDirectDrawPalette::DeviceGone() {
+    if (FIPalette) FIPalette->Release();
+    FIPalette = nullptr;
+    FDDraw = nullptr;
 }
 
 IDirectDrawPalette* TDirectDrawPalette::RequirePaletteInterface() const {
@@ -93,6 +119,7 @@ bool TDirectDrawPalette::CreatePalette(DWORD caps, const PALETTEENTRY* entries) 
     if (FIPalette) FIPalette->Release();
     FIPalette = nullptr;
     IDirectDrawPalette* created = nullptr;
+    if (!FDDraw) throw EDirectDrawPaletteError(Format(SNotMade, "IDirectDraw"));
     FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->CreatePalette(caps, entries, &created, nullptr));
     SetLastResult(FDDraw->LastResult());
     if (LastResult() == DD_OK) FIPalette = created;
@@ -114,16 +141,23 @@ bool TDirectDrawPalette::GetEntries(int startIndex, int count, PALETTEENTRY* ent
 // ---- TDirectDrawClipper ----------------------------------------------------------------------
 
 TDirectDrawClipper::TDirectDrawClipper(TDirectDraw* device) : FDDraw(device) {
+    if (!FDDraw) throw EDirectDrawClipperError(Format(SNotMade, "IDirectDraw"));
     IDirectDrawClipper* created = nullptr;
     FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->CreateClipper(0, &created, nullptr));
     if (FDDraw->LastResult() != DD_OK) throw EDirectDrawClipperError(Format(SCannotMade, SDirectDrawClipper));
     FIClipper = created;
-    FDDraw->FClippers.push_back(this);
+    FDDraw->Enlist(this);
 }
 
 TDirectDrawClipper::~TDirectDrawClipper() {
     if (FIClipper) FIClipper->Release();
-    Unlist(FDDraw->FClippers, this);
+    if (FDDraw) FDDraw->Unlist(this);
+}
+
+void TDirectDrawClipper::DeviceGone() {
+    if (FIClipper) FIClipper->Release();
+    FIClipper = nullptr;
+    FDDraw = nullptr;
 }
 
 IDirectDrawClipper* TDirectDrawClipper::RequireClipperInterface() const {

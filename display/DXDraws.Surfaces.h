@@ -38,9 +38,11 @@ public:
 
 // ---- Device ----------------------------------------------------------------------------------
 
-// The display device. Owns every surface, palette and clipper wrapper made on it: freeing the
-// device frees what is still listed (surfaces, then palettes, then clippers, each from the last
-// to the first).
+// The display device. It lists every surface, palette and clipper wrapper made on it; each wrapper
+// belongs to whoever made it (a std::unique_ptr of the display driver, the image list, ...) and is
+// deleted only by that owner. Freeing the device releases the platform objects of the wrappers
+// still listed (surfaces, then palettes, then clippers, each from the last to the first): they
+// stay behind empty, and using them to make a platform object raises "IDirectDraw not made".
 class TDirectDraw : public TDirectX {
 public:
     // Opens the device on the given driver (nullptr = the default display driver), through the
@@ -68,10 +70,15 @@ public:
     const std::vector<TDirectDrawPalette*>& Palettes() const { return FPalettes; }
     const std::vector<TDirectDrawSurface*>& Surfaces() const { return FSurfaces; }
 
+    // Kept up to date by the wrappers' constructors and destructors.
+    void Enlist(TDirectDrawSurface* Surface);
+    void Enlist(TDirectDrawPalette* Palette);
+    void Enlist(TDirectDrawClipper* Clipper);
+    void Unlist(TDirectDrawSurface* Surface);
+    void Unlist(TDirectDrawPalette* Palette);
+    void Unlist(TDirectDrawClipper* Clipper);
+
 private:
-    friend class TDirectDrawClipper;
-    friend class TDirectDrawPalette;
-    friend class TDirectDrawSurface;
     IDirectDraw* FIDraw = nullptr;
     IDirectDraw4* FIDraw4 = nullptr;
     IDirectDraw7* FIDraw7 = nullptr;
@@ -101,6 +108,9 @@ public:
     bool SetEntries(int startIndex, int count, const PALETTEENTRY* entries);
     bool GetEntries(int startIndex, int count, PALETTEENTRY* entries);
 
+    // The device is being freed: the platform palette goes and the wrapper stays empty.
+    void DeviceGone();
+
 private:
     TDirectDraw* FDDraw;
     IDirectDrawPalette* FIPalette = nullptr;
@@ -125,6 +135,9 @@ public:
     // The window the clipper is bound to (Handle write = platform SetHWnd).
     HWND Handle() const;
     void SetHandle(HWND window);
+
+    // The device is being freed: the platform clipper goes and the wrapper stays empty.
+    void DeviceGone();
 
 private:
     TDirectDraw* FDDraw;
@@ -232,7 +245,12 @@ public:
 
     bool SystemMemory = false;
 
+    // The device is being freed: the platform surface goes and the wrapper stays empty.
+    void DeviceGone();
+
 private:
+    // The device, or EDirectDrawSurfaceError "IDirectDraw not made" once it is gone.
+    TDirectDraw& RequireDevice() const;
     friend class TDirectDrawSurfaceCanvas;
     TDirectDrawSurfaceCanvas* FCanvas = nullptr;
     bool FHasClipper = false;

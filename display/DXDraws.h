@@ -2,4 +2,6 @@
 #pragma once
 
 #include "display/DXDraws.Surfaces.h"
+#include "display/DXDraws.Display.h"
 #include "display/DXDraws.Control.h"
+#include "display/DXDraws.Driver.h"

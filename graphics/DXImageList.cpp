@@ -89,8 +89,9 @@ void TPictureCollectionItem::Finalize() {
 
 void TPictureCollectionItem::ClearSurfaces() {
     FPatterns.clear();
-    for (TDirectDrawSurface* surface : FSurfaces)
-        delete surface;
+    // First to last, as the surfaces were made.
+    for (auto& surface : FSurfaces)
+        surface.reset();
     FSurfaces.clear();
 }
 
@@ -98,7 +99,7 @@ void TPictureCollectionItem::SetTransparentColor(TColor Value) {
     if (Value == FTransparentColor)
         return;
     FTransparentColor = Value;
-    for (TDirectDrawSurface* surface : FSurfaces) {
+    for (const auto& surface : FSurfaces) {
         try {
             surface->SetTransparentColor(surface->MatchColor(Value));
         } catch (const std::exception&) {
@@ -108,8 +109,8 @@ void TPictureCollectionItem::SetTransparentColor(TColor Value) {
 }
 
 TDirectDrawSurface* TPictureCollectionItem::CreateSurfaceFrom(TDirectDraw* Device, const TRect& Rect) {
-    auto* surface = new TDirectDrawSurface(Device);
-    FSurfaces.push_back(surface); // listed first, so a failing load leaves nothing unowned
+    TDirectDrawSurface* surface = FSurfaces.emplace_back(std::make_unique<TDirectDrawSurface>(Device)).get();
+    // Owned before it is loaded: a failing load leaves it in Surfaces until the next ClearSurfaces.
     surface->SystemMemory = SystemMemory;
     surface->LoadFromGraphicRect(*FPicture.Graphic(), 0, 0, Rect);
     surface->SetTransparentColor(surface->MatchColor(FTransparentColor));
@@ -190,7 +191,7 @@ void TPictureCollectionItem::Restore() {
         for (int64_t c = 0; c < columns; ++c) {
             const int64_t px = c * w2;
             const int64_t py = r * h2;
-            TDirectDrawSurface* block = FSurfaces[size_t(px / bw + (py / bh) * bx)];
+            TDirectDrawSurface* block = FSurfaces[size_t(px / bw + (py / bh) * bx)].get();
             AddPattern(block, int(px % bw), int(py % bh));
         }
     }

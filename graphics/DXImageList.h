@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/DXClass.Collections.h"
+#include "display/DXDraws.Attachment.h"
 #include "display/DXDraws.h"
 #include "graphics/DIB.h"
 #include "platform/rtl/Exceptions.h"
@@ -69,7 +70,7 @@ public:
     // The empty rectangle / nullptr for an index outside 0 .. PatternCount - 1.
     TRect PatternRect(int Index) const;
     TDirectDrawSurface* PatternSurface(int Index) const;
-    const std::vector<TDirectDrawSurface*>& Surfaces() const { return FSurfaces; }
+    const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const { return FSurfaces; }
 
     // Copies pattern Index onto Dest with its top-left at (X, Y); keyed when Transparent. Nothing
     // happens when the item is not ready or the index is not a pattern's.
@@ -109,7 +110,7 @@ private:
     TPicture FPicture;
     bool FReady = false;
     std::vector<TPictureCollectionItemPattern> FPatterns;
-    std::vector<TDirectDrawSurface*> FSurfaces; // owned
+    std::vector<std::unique_ptr<TDirectDrawSurface>> FSurfaces;
     TColor FTransparentColor = clBlack;
 };
 
@@ -169,9 +170,9 @@ public:
     explicit TCustomDXImageList(QObject* Owner = nullptr);
     ~TCustomDXImageList() override;
 
-    TCustomDXDraw* DXDraw() const { return FDXDraw; }
+    TCustomDXDraw* DXDraw() const { return FDXDraw.Source(); }
     // Detaches from the previous display (unregistering its listener) and attaches to Value.
-    void SetDXDraw(TCustomDXDraw* Value);
+    void SetDXDraw(TCustomDXDraw* Value) { FDXDraw.Attach(Value); }
 
     TPictureCollection& Items() { return *FItems; }
     const TPictureCollection& Items() const { return *FItems; }
@@ -182,11 +183,8 @@ public:
     void DXDrawNotifyEvent(TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
 
 private:
-    static void DXDrawNotify(void* Data, TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
-
     std::unique_ptr<TPictureCollection> FItems;
-    TCustomDXDraw* FDXDraw = nullptr;
-    QMetaObject::Connection FDXDrawGone;
+    TDXDrawAttachment FDXDraw;
 };
 
 class TDXImageList : public TCustomDXImageList {

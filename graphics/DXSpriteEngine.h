@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/DXDraws.Attachment.h"
 #include "display/DXDraws.h"
 #include "graphics/DXSprite.h"
 #include "platform/ui/Components.h"
@@ -24,20 +25,17 @@ public:
     // initialised (PaintedCount keeps its value then).
     void Draw();
 
-    TCustomDXDraw* DXDraw() const { return FDXDraw; }
+    TCustomDXDraw* DXDraw() const { return FDXDraw.Source(); }
     // Detaches from the previous display (unregistering) and attaches to Value; an initialised
     // display hands over its back surface at once.
-    void SetDXDraw(TCustomDXDraw* Value);
+    void SetDXDraw(TCustomDXDraw* Value) { FDXDraw.Attach(Value); }
 
     // The display listener: the root follows the back surface between initialise and finalise.
     void DXDrawNotifyEvent(TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
 
 private:
-    static void DXDrawNotify(void* Data, TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind);
-
     std::unique_ptr<TSpriteEngine> FEngine;
-    TCustomDXDraw* FDXDraw = nullptr;
-    QMetaObject::Connection FDXDrawGone;
+    TDXDrawAttachment FDXDraw;
 };
 
 class TDXSpriteEngine : public TCustomDXSpriteEngine {

@@ -4,11 +4,13 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "display/DXClass.Forms.h"
 #include "display/DXDraws.h"
+#include "tests/support/DisplayForm.h"
 
 namespace {
 
@@ -48,12 +50,9 @@ protected:
     void SetUp() override {
         SetFaults(0);
         g_Kinds = &Kinds;
-        Form = new TDXForm();
-        Form->resize(200, 150);
-        DX = new TCountingDXDraw(Form);
-        DX->BeginLoading();
-        DX->setGeometry(0, 0, 200, 150);
-        DX->Loaded();
+        Window = std::make_unique<TDisplayForm<TCountingDXDraw>>(200, 150);
+        Form = Window->Form();
+        DX = Window->DX();
         DX->OnRestoreSurface = [this](QObject*) { Kinds.push_back("OnRestoreSurface"); };
         DX->OnInitializeSurface = [this](QObject*) { Kinds.push_back("OnInitializeSurface"); };
         DX->OnFinalizeSurface = [this](QObject*) { Kinds.push_back("OnFinalizeSurface"); };
@@ -64,7 +63,7 @@ protected:
         Kinds.clear();
     }
     void TearDown() override {
-        delete Form;
+        Window.reset();
         g_Kinds = nullptr;
         SetFaults(0);
     }
@@ -72,6 +71,7 @@ protected:
     DWORD Device(TColor c) { return DX->Surface()->MatchColor(c); }
 
     std::vector<std::string> Kinds;
+    std::unique_ptr<TDisplayForm<TCountingDXDraw>> Window;
     TDXForm* Form = nullptr;
     TCountingDXDraw* DX = nullptr;
 };
@@ -88,6 +88,20 @@ TEST_F(DXDrawAtWork, FlipPutsTheBackSurfacePixelsIntoTheWindow) {
     EXPECT_EQ(shot.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(shot.pixel(100, 70) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(shot.pixel(199, 149) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST_F(DXDrawAtWork, FlipsArePacedByTheVerticalBlank) {
+    DWORD hz = 0;
+    ASSERT_EQ(DX->Device()->DrawInterface()->GetMonitorFrequency(&hz), DD_OK);
+    ASSERT_GE(hz, 20u);
+    // Each Flip waits for the start of the next blank, so six flips end at least five refresh
+    // periods after the first began, however fast the machine; skipping the wait ends far sooner.
+    const std::chrono::nanoseconds period(1'000'000'000LL / hz);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 6; ++i) DX->Flip();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, 5 * period) << std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()
+                                   << " us for six flips at " << hz << " Hz";
 }
 
 TEST_F(DXDrawAtWork, PaintPresentsWithoutWaitingForTheVerticalBlank) {

@@ -10,6 +10,7 @@
 
 #include "display/DXClass.Forms.h"
 #include "display/DXDraws.h"
+#include "tests/support/DisplayForm.h"
 
 namespace {
 
@@ -57,22 +58,19 @@ class DXDrawLife : public ::testing::Test {
 protected:
     void SetUp() override {
         SetFaults(0);
-        Form = new TDXForm();
-        Form->resize(600, 480);
-        // Built as a window definition builds it: properties while loading, then Loaded.
-        DX = new TDXDraw(Form);
-        DX->BeginLoading();
-        DX->setGeometry(0, 0, 600, 480);
-        DX->Loaded();
+        Window = std::make_unique<TDisplayForm<>>(600, 480);
+        Form = Window->Form();
+        DX = Window->DX();
     }
     void TearDown() override {
-        delete Form;
+        Window.reset();
         SetFaults(0);
     }
     // Listener data lives as long as the fixture: the form, deleted last, still tells them.
     TListenerTag& Tag(const char* Name) { return Tags.emplace_back(TListenerTag{&Log, Name, {}}); }
     TLog Log;
     std::deque<TListenerTag> Tags;
+    std::unique_ptr<TDisplayForm<>> Window;
     TDXForm* Form = nullptr;
     TDXDraw* DX = nullptr;
 };

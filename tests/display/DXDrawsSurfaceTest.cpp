@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "display/DXDraws.Surfaces.h"
 
@@ -70,7 +71,7 @@ protected:
     }
     // A surface of the given size filled with device colour 0.
     TDirectDrawSurface* Make(int w, int h) {
-        auto* s = new TDirectDrawSurface(Device.get());  // the device frees it
+        TDirectDrawSurface* s = Owned.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
         s->SetSize(w, h);
         return s;
     }
@@ -82,36 +83,61 @@ protected:
         return s;
     }
     std::unique_ptr<TDirectDraw> Device;
+    // Destroyed after the device on purpose: wrappers may outlive it.
+    std::vector<std::unique_ptr<TDirectDrawSurface>> Owned;
 };
 
-TEST_F(Surfaces, DeviceOpensInBothModesAndFreesItsWrappers) {
+TEST_F(Surfaces, DeviceOpensInBothModesAndReleasesWrappersLeftOnIt) {
     EXPECT_NE(Device->DrawInterface(), nullptr);
     EXPECT_NE(Device->DrawInterface4(), nullptr);
     EXPECT_NE(Device->DrawInterface7(), nullptr);
     EXPECT_EQ(Device->DriverCaps.dwSize, 380u);
     EXPECT_TRUE(Device->DriverCaps.dwCaps & DDCAPS_BLT);
-    TDirectDraw older(nullptr, false);
-    EXPECT_EQ(older.DrawInterface7(), nullptr);
-    EXPECT_NE(older.DrawInterface4(), nullptr);
-    EXPECT_THROW(older.RequireDrawInterface7(), EDirectDrawError);
-    try {
-        older.RequireDrawInterface7();
-    } catch (const EDirectDrawError& e) {
-        EXPECT_STREQ(e.what(), "IDirectDraw7 not made");
+    // Wrappers belong to their makers and may outlive the device they were made on.
+    std::unique_ptr<TDirectDrawSurface> left;
+    std::unique_ptr<TDirectDrawPalette> palette;
+    std::unique_ptr<TDirectDrawClipper> clipper;
+    {
+        TDirectDraw older(nullptr, false);
+        EXPECT_EQ(older.DrawInterface7(), nullptr);
+        EXPECT_NE(older.DrawInterface4(), nullptr);
+        EXPECT_THROW(older.RequireDrawInterface7(), EDirectDrawError);
+        try {
+            older.RequireDrawInterface7();
+        } catch (const EDirectDrawError& e) {
+            EXPECT_STREQ(e.what(), "IDirectDraw7 not made");
+        }
+        // Surfaces on the DirectX 6 device have no version 7 interface.
+        auto s = std::make_unique<TDirectDrawSurface>(&older);
+        s->SetSize(2, 2);
+        EXPECT_NE(s->SurfaceInterface4(), nullptr);
+        EXPECT_EQ(s->SurfaceInterface7(), nullptr);
+        palette = std::make_unique<TDirectDrawPalette>(&older);
+        PALETTEENTRY entries[256]{};
+        EXPECT_TRUE(palette->CreatePalette(DDPCAPS_8BIT, entries));
+        clipper = std::make_unique<TDirectDrawClipper>(&older);
+        left = std::make_unique<TDirectDrawSurface>(&older);
+        left->SetSize(3, 3);
+        EXPECT_EQ(older.Surfaces().size(), 2u);
+        EXPECT_EQ(older.Palettes().size(), 1u);
+        EXPECT_EQ(older.Clippers().size(), 1u);
+        s.reset();
+        EXPECT_EQ(older.Surfaces().size(), 1u);
     }
-    // Surfaces on the DirectX 6 device have no version 7 interface.
-    auto* s = new TDirectDrawSurface(&older);
-    s->SetSize(2, 2);
-    EXPECT_NE(s->SurfaceInterface4(), nullptr);
-    EXPECT_EQ(s->SurfaceInterface7(), nullptr);
-    new TDirectDrawPalette(&older);
-    new TDirectDrawClipper(&older);
-    new TDirectDrawSurface(&older);
-    EXPECT_EQ(older.Surfaces().size(), 2u);
-    EXPECT_EQ(older.Palettes().size(), 1u);
-    EXPECT_EQ(older.Clippers().size(), 1u);
-    delete s;
-    EXPECT_EQ(older.Surfaces().size(), 1u);
+    // The device took the platform objects with it; the wrappers stay empty and safe to use.
+    EXPECT_EQ(left->DDraw(), nullptr);
+    EXPECT_EQ(left->SurfaceInterface(), nullptr);
+    EXPECT_EQ(left->Width(), 0);
+    EXPECT_FALSE(left->Fill(0));
+    try {
+        left->SetSize(2, 2);
+        ADD_FAILURE() << "surface made without a device";
+    } catch (const EDirectDrawSurfaceError& e) {
+        EXPECT_STREQ(e.what(), "IDirectDraw not made");
+    }
+    EXPECT_EQ(palette->PaletteInterface(), nullptr);
+    EXPECT_THROW(palette->CreatePalette(DDPCAPS_8BIT, nullptr), EDirectDrawPaletteError);
+    EXPECT_EQ(clipper->ClipperInterface(), nullptr);
 }
 
 TEST_F(Surfaces, DeviceCreationErrors) {

@@ -7,8 +7,8 @@
 #include "game/Sprites.h"
 #include "graphics/DIB.h"
 #include "platform/ui/Forms.h"
+#include "tests/support/ResourcePicture.h"
 
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -23,23 +23,6 @@
 #include <vector>
 
 namespace {
-
-QImage TileSheet() {
-    QFile file(QStringLiteral(":/assets/tiles.dib"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QImage();
-    const QByteArray bytes = file.readAll();
-    TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
-    TDIB dib;
-    dib.ReadPictureData(stream);
-    QImage image(dib.Width(), dib.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < dib.Height(); ++y)
-        for (int x = 0; x < dib.Width(); ++x) {
-            const TRGBQuad& c = dib.ColorTable()[dib.ScanLine(y)[x]];
-            image.setPixel(x, y, qRgb(c.rgbRed, c.rgbGreen, c.rgbBlue));
-        }
-    return image;
-}
 
 TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     TApplication application;
@@ -73,7 +56,7 @@ TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     EXPECT_TRUE(visibleAtFirstTick);
     EXPECT_FALSE(Form1->isVisible());
     ASSERT_FALSE(shot.isNull());
-    const QImage sheet = TileSheet();
+    const QImage sheet = ResourcePicture("tiles.dib");
     ASSERT_FALSE(sheet.isNull());
     int wrong = 0;
     for (int n = 1; n <= 100; ++n) {

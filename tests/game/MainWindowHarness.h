@@ -9,6 +9,7 @@
 #include "graphics/DIB.h"
 #include "platform/ui/Forms.h"
 #include "shell/Settings.h"
+#include "tests/support/ResourcePicture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,27 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A picture of the program's resources decoded through the picture reader, as RGB colours.
-inline QImage ResourcePicture(const char* name) {
-    QFile file(QStringLiteral(":/assets/") + QString::fromLatin1(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return QImage();
-    const QByteArray bytes = file.readAll();
-    TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
-    TDIB dib;
-    dib.ReadPictureData(stream);
-    QImage image(dib.Width(), dib.Height(), QImage::Format_RGB32);
-    const TRGBQuads& table = dib.ColorTable();
-    for (int y = 0; y < dib.Height(); ++y) {
-        const std::uint8_t* row = dib.ScanLine(y);
-        for (int x = 0; x < dib.Width(); ++x) {
-            const TRGBQuad& c = table[row[x]];
-            image.setPixel(x, y, qRgb(c.rgbRed, c.rgbGreen, c.rgbBlue));
-        }
-    }
-    return image;
-}
 
 inline void StoreValue(const std::string& name, const std::string& text) {
     WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name, text);

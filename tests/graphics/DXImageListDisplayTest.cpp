@@ -3,6 +3,7 @@
 #include "display/DXClass.Forms.h"
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
+#include "tests/support/DisplayForm.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +33,9 @@ std::unique_ptr<TDIB> TileSheet() {
 class Attached : public ::testing::Test {
 protected:
     void SetUp() override {
-        Form = new TDXForm();
-        Form->resize(600, 480);
-        DX = new TDXDraw(Form);
-        DX->BeginLoading();
-        DX->setGeometry(0, 0, 600, 480);
-        DX->Loaded();
+        Window = std::make_unique<TDisplayForm<>>(600, 480);
+        Form = Window->Form();
+        DX = Window->DX();
         List = std::make_unique<TDXImageList>();
         Tile = List->Items().Add();
         Tile->SetName("Tile");
@@ -50,7 +48,7 @@ protected:
     void TearDown() override {
         Engine.reset();
         List.reset();
-        delete Form;
+        Window.reset();
     }
     TImageSprite* Sprite(double x, double y, int pattern) {
         auto* s = new TImageSprite(&Engine->Root());
@@ -61,6 +59,7 @@ protected:
         s->PatternBase = pattern;
         return s;
     }
+    std::unique_ptr<TDisplayForm<>> Window;
     TDXForm* Form = nullptr;
     TDXDraw* DX = nullptr;
     std::unique_ptr<TDXImageList> List;

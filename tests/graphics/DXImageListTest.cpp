@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -65,7 +66,7 @@ protected:
         Items.Restore();
     }
     TDirectDrawSurface* Target(int w, int h) {
-        auto* s = new TDirectDrawSurface(Device.get()); // the device frees it
+        TDirectDrawSurface* s = Targets.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
         s->SetSize(w, h);
         s->Fill(0);
         return s;
@@ -75,6 +76,7 @@ protected:
 
     TPictureCollection Items;
     std::unique_ptr<TDirectDraw> Device;
+    std::vector<std::unique_ptr<TDirectDrawSurface>> Targets;
 };
 
 TEST(PictureCollectionNames, FindIgnoresCaseAndTheEmptyNameIsAName) {
@@ -109,9 +111,9 @@ TEST_F(ImageList, TileSheetIsCutIntoTwoBlocksOfWholePatterns) {
     EXPECT_EQ(sheet->Surfaces()[1]->Height(), 136);
     ASSERT_EQ(sheet->PatternCount(), 200);
     EXPECT_EQ(sheet->PatternRect(159), Rect(306, 510, 340, 544));
-    EXPECT_EQ(sheet->PatternSurface(159), sheet->Surfaces()[0]);
+    EXPECT_EQ(sheet->PatternSurface(159), sheet->Surfaces()[0].get());
     EXPECT_EQ(sheet->PatternRect(160), Rect(0, 0, 34, 34));
-    EXPECT_EQ(sheet->PatternSurface(160), sheet->Surfaces()[1]);
+    EXPECT_EQ(sheet->PatternSurface(160), sheet->Surfaces()[1].get());
     EXPECT_EQ(sheet->PatternRect(199), Rect(306, 102, 340, 136));
     // The blocks hold the picture's pixels: pattern n is the picture's cell n, row-major.
     for (int n : {0, 9, 10, 159, 160, 199}) {
@@ -136,11 +138,11 @@ TEST_F(ImageList, PartialPatternsAreDroppedAndEdgeBlocksAreNarrower) {
         EXPECT_EQ(item->Surfaces()[size_t(i)]->Height(), sizes[i][1]) << i;
     }
     for (int n = 0; n < 4; ++n) {
-        EXPECT_EQ(item->PatternSurface(n), item->Surfaces()[0]);
+        EXPECT_EQ(item->PatternSurface(n), item->Surfaces()[0].get());
         EXPECT_EQ(item->PatternRect(n), Rect(n % 2 * 34, n / 2 * 34, n % 2 * 34 + 34, n / 2 * 34 + 34));
     }
     // The right-hand block starts at picture column 68 (cell 2 of the picture).
-    TDirectDrawSurface* right = item->Surfaces()[1];
+    TDirectDrawSurface* right = item->Surfaces()[1].get();
     EXPECT_EQ(right->Pixels(0, 0), Device_(right, 3));
 }
 
@@ -193,9 +195,9 @@ TEST_F(ImageList, GappedVideoMemoryBlocksNeverSplitAPattern) {
     EXPECT_EQ(item->Surfaces()[1]->Width(), 60);
     EXPECT_EQ(item->Surfaces()[3]->Width(), 60);
     EXPECT_EQ(item->Surfaces()[3]->Height(), 4);
-    EXPECT_EQ(item->PatternSurface(15), item->Surfaces()[1]);
+    EXPECT_EQ(item->PatternSurface(15), item->Surfaces()[1].get());
     EXPECT_EQ(item->PatternRect(15), Rect(0, 0, 34, 34));
-    TDirectDrawSurface* second = item->Surfaces()[1];
+    TDirectDrawSurface* second = item->Surfaces()[1].get();
     EXPECT_EQ(second->Pixels(0, 0), Device_(second, 16));
 }
 
@@ -266,14 +268,14 @@ TEST_F(ImageList, DrawOutsideThePatternsOrBeforeReadyDrawsNothing) {
 TEST_F(ImageList, TransparentColorReKeysOnlyOnChange) {
     TPictureCollectionItem* sheet = AddPicture(CellPicture(340, 680), 34, 34);
     Bind();
-    TDirectDrawSurface* block = sheet->Surfaces()[1];
+    TDirectDrawSurface* block = sheet->Surfaces()[1].get();
     EXPECT_EQ(block->TransparentColor(), block->MatchColor(clBlack));
     block->SetTransparentColor(12345); // a key the item did not set
     sheet->SetTransparentColor(clBlack);
     EXPECT_EQ(block->TransparentColor(), 12345u);
     sheet->SetTransparentColor(clLime);
     EXPECT_EQ(sheet->TransparentColor(), clLime);
-    for (TDirectDrawSurface* s : sheet->Surfaces())
+    for (const auto& s : sheet->Surfaces())
         EXPECT_EQ(s->TransparentColor(), s->MatchColor(clLime));
 }
 

@@ -27,7 +27,8 @@ class SpriteDraw : public ::testing::Test {
 protected:
     void SetUp() override {
         Device = std::make_unique<TDirectDraw>(nullptr, true);
-        Back = new TDirectDrawSurface(Device.get()); // the device frees it
+        BackSurface = std::make_unique<TDirectDrawSurface>(Device.get());
+        Back = BackSurface.get();
         Back->SetSize(600, 480);
         Back->Fill(0);
         Sheet = Pictures.Add();
@@ -60,6 +61,7 @@ protected:
     DWORD Blue() { return Back->MatchColor(clBlue); }
 
     std::unique_ptr<TDirectDraw> Device;
+    std::unique_ptr<TDirectDrawSurface> BackSurface;
     TDirectDrawSurface* Back = nullptr;
     TPictureCollection Pictures;
     TPictureCollectionItem* Sheet = nullptr;

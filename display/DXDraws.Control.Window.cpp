@@ -1,0 +1,186 @@
+// The display control's window side: its form hook, window events, paints and mouse events.
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <cstdio>
+
+#include "display/DXDraws.Control.h"
+#include "display/DXDraws.Driver.h"
+
+namespace {
+
+TShiftState ShiftOf(const QMouseEvent* Event) {
+    TShiftState s = 0;
+    const Qt::KeyboardModifiers m = Event->modifiers();
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    const Qt::MouseButtons b = Event->buttons();
+    if (b & Qt::LeftButton) s |= ssLeft;
+    if (b & Qt::RightButton) s |= ssRight;
+    if (b & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+bool ButtonOf(const QMouseEvent* Event, TMouseButton& Button) {
+    switch (Event->button()) {
+    case Qt::LeftButton: Button = mbLeft; return true;
+    case Qt::RightButton: Button = mbRight; return true;
+    case Qt::MiddleButton: Button = mbMiddle; return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+void TCustomDXDraw::ReportError(QObject* Sender, const std::exception& E) {
+    if (Application)
+        Application->HandleException(Sender, E);
+    else
+        std::fprintf(stderr, "%s\n", E.what());
+}
+
+// ---- Window --------------------------------------------------------------------------------------
+
+void TCustomDXDraw::ParentChanged() {
+    FForm = nullptr;
+    FFormHook.reset();
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (w->isWindow()) {
+            FForm = w;
+            break;
+        }
+    }
+    if (FForm)
+        FFormHook = std::make_unique<TControlSubClass>(
+            FForm, [this](TMessage& Message, const TWndMethod& DefWindowProc) { FormWndProc(Message, DefWindowProc); });
+}
+
+void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc) {
+    switch (Message.Msg) {
+    case wmDestroy:
+        try {
+            Finalize();
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+        DefWindowProc(Message);
+        return;
+    case QEvent::WindowDeactivate:
+        if (TDirectDraw* device = Device(); FInitialized && FNowOptions.Contains(doFullScreen) &&
+                                            FNowOptions.Contains(doFlip) && device && device->DrawInterface())
+            device->SetLastResult(device->DrawInterface()->FlipToGDISurface());
+        DefWindowProc(Message);
+        return;
+    case QEvent::Show:
+        DefWindowProc(Message);
+        if (FAutoInitialize && !FCalledDoInitialize) {
+            try {
+                Initialize();
+            } catch (const std::exception& E) {
+                ReportError(this, E);
+            }
+        }
+        return;
+    default:
+        DefWindowProc(Message);
+    }
+}
+
+void TCustomDXDraw::WindowRecreated() {
+    if (!FInitialized || FUpdating) return;
+    if (TDirectDrawClipper* clipper = Clipper()) clipper->SetHandle(this);
+    ApplyCooperativeLevel();
+}
+
+bool TCustomDXDraw::event(QEvent* Event) {
+    const bool result = QWidget::event(Event);
+    if (Event->type() == QEvent::ParentChange)
+        ParentChanged();
+    else if (Event->type() == QEvent::WinIdChange)
+        WindowRecreated();
+    return result;
+}
+
+void TCustomDXDraw::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    if (FAutoSize && !FUpdating) {
+        try {
+            SetSize(width(), height());
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+    }
+}
+
+void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
+    // A paint the presentation asked for after a frame shows that frame; any other paint (the
+    // window uncovered or invalidated) presents the back surface again first, never waiting for
+    // the vertical blank.
+    if (FPresented) {
+        FPresented = false;
+    } else {
+        // The copy asks for one more paint of the window; that one only shows the image.
+        const bool wait = FNowOptions.Contains(doWaitVBlank);
+        FNowOptions.Exclude(doWaitVBlank);
+        try {
+            Flip();
+        } catch (const std::exception& E) {
+            ReportError(this, E);
+        }
+        if (wait) FNowOptions.Include(doWaitVBlank);
+        if (parentWidget() && FInitialized && Surface() &&
+            (Surface()->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
+            // The parent repaints what lies around the control, not the control itself.
+            parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
+    }
+    QPainter painter(this);
+    static const TDirectDrawPresentation presentation = [] {
+        try {
+            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll", "DirectDrawPresentation");
+        } catch (const std::exception&) {
+            return TDirectDrawPresentation{};
+        }
+    }();
+    const QImage* image = presentation ? presentation(this) : nullptr;
+    if (image && !image->isNull()) {
+        for (const QRect& r : Event->region())
+            painter.drawImage(r.topLeft(), *image, r);
+    } else {
+        painter.fillRect(Event->rect(), QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
+                                               GetBValue(ColorToRGB(FColor))));
+    }
+}
+
+void TCustomDXDraw::mousePressEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseDown && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseDown(this, button, ShiftOf(Event), p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseDoubleClickEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseDown && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseDown(this, button, ShiftOf(Event) | ssDouble, p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseMoveEvent(QMouseEvent* Event) {
+    if (OnMouseMove) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseMove(this, ShiftOf(Event), p.x(), p.y());
+    }
+}
+
+void TCustomDXDraw::mouseReleaseEvent(QMouseEvent* Event) {
+    TMouseButton button;
+    if (OnMouseUp && ButtonOf(Event, button)) {
+        const QPoint p = Event->position().toPoint();
+        OnMouseUp(this, button, ShiftOf(Event), p.x(), p.y());
+    }
+}
