@@ -18,7 +18,7 @@ void BM_WholeFrame(benchmark::State& state) {
     form->show(); // builds the display, its surfaces and the 102 sprites
     QApplication::processEvents();
     TDXDraw* dx = form->DXDraw1;
-    if (!dx->Initialized() || !Tiles[102]) {
+    if (!dx->Initialized() || !form->Tiles[102]) {
         state.SkipWithError("the main window did not come up");
         return;
     }
@@ -26,8 +26,8 @@ void BM_WholeFrame(benchmark::State& state) {
     options.Exclude(doWaitVBlank);
     dx->SetOptions(options);
     // A row in the middle of a drag, so the wrap-around sprites are on the surface as in play.
-    RowIndex = 5;
-    Axis = "Row";
+    form->Puzzle.RowIndex = 5;
+    form->Puzzle.Axis = "Row";
     form->PlaceDummySprites("Row", 5);
     form->ScrollRow(17);
     for (auto _ : state)

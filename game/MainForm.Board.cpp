@@ -1,65 +1,7 @@
-// The board model of the main window: the grid, the tile sprites, the start layout and the test.
+// The tile sprites of the main window: created, freed, and kept where the puzzle model puts them.
 #include "game/MainForm.h"
 
 #include "game/Sprites.h"
-#include "platform/rtl/Conversions.h"
-#include "platform/rtl/Exceptions.h"
-
-#include <array>
-
-int32_t Grid[11][11] = {};
-TMySprite* Tiles[103] = {};
-
-int32_t Moves = 0;
-bool Dragging = false;
-bool GameActive = false;
-int32_t ColIndex = 0;
-int32_t RowIndex = 0;
-int32_t LastX = 0;
-int32_t LastY = 0;
-int32_t NetShift = 0;
-std::string Axis;
-bool StepDone = true;
-int32_t Direction = 0;
-
-namespace {
-
-void CheckLineIndex(int32_t index) {
-    if (index < 1 || index > 10)
-        ListIndexError(index);
-}
-
-} // namespace
-
-void RotateLine(const std::string& Axis, int32_t Index, int32_t Direction) {
-    CheckLineIndex(Index);
-    const int i = Index;
-    if (Axis == "Row") {
-        if (Direction == 1) {
-            const int32_t kept = Grid[10][i];
-            for (int c = 10; c >= 2; --c)
-                Grid[c][i] = Grid[c - 1][i];
-            Grid[1][i] = kept;
-        } else {
-            const int32_t kept = Grid[1][i];
-            for (int c = 1; c <= 9; ++c)
-                Grid[c][i] = Grid[c + 1][i];
-            Grid[10][i] = kept;
-        }
-    } else {
-        if (Direction == 1) {
-            const int32_t kept = Grid[i][10];
-            for (int r = 10; r >= 2; --r)
-                Grid[i][r] = Grid[i][r - 1];
-            Grid[i][1] = kept;
-        } else {
-            const int32_t kept = Grid[i][1];
-            for (int r = 1; r <= 9; ++r)
-                Grid[i][r] = Grid[i][r + 1];
-            Grid[i][10] = kept;
-        }
-    }
-}
 
 void TForm1::CreateSprites(TSprite* root, TPictureCollectionItem* tileImage, int patternWidth,
                            int patternHeight) {
@@ -74,74 +16,78 @@ void TForm1::CreateSprites(TSprite* root, TPictureCollectionItem* tileImage, int
     for (int i = 1; i <= 100; ++i)
         Tiles[i] = make();
     SetStartPos();
-    for (int i = 101; i <= 102; ++i) {
+    // The wrap-around sprites start at (0, 0) with pattern 0, under the opaque frame.
+    Puzzle.Tiles[LeadingDummy] = {};
+    Puzzle.Tiles[TrailingDummy] = {};
+    for (int i = LeadingDummy; i <= TrailingDummy; ++i)
         Tiles[i] = make();
-        Tiles[i]->X = 0;
-        Tiles[i]->Y = 0;
-    }
+    ApplyTiles();
 }
 
 void TForm1::FreeSprites() {
-    static constexpr int order[] = {101, 102};
-    auto release = [](int i) {
+    auto release = [this](int i) {
         TMySprite* sprite = Tiles[i];
         Tiles[i] = nullptr;
         delete sprite;
     };
-    for (int i : order)
-        release(i);
+    release(LeadingDummy);
+    release(TrailingDummy);
     for (int i = 1; i <= 100; ++i)
         release(i);
 }
 
-void TForm1::SetStartPos() {
-    // The whole list is checked before anything changes: a tile number outside 1..100 would reach
-    // past the sprite table, and a repeated one would leave Grid without some tile.
-    std::array<int32_t, 100> layout{};
-    std::array<bool, 101> seen{};
-    for (int i = 0; i < 100; ++i) {
-        if (size_t(i) >= StartPos.Items.size())
-            ListIndexError(i);
-        const int32_t n = StrToInt(StartPos.Items[size_t(i)]);
-        if (n < 1 || n > 100)
-            throw EConvertError(Format("Start position %d names tile %d, which does not exist", i + 1, n));
-        if (seen[size_t(n)])
-            throw EConvertError(Format("Start position %d names tile %d a second time", i + 1, n));
-        seen[size_t(n)] = true;
-        layout[size_t(i)] = n;
-    }
-    for (int i = 1; i <= 100; ++i) {
-        const int32_t n = layout[size_t(i - 1)];
-        if (TMySprite* sprite = Tiles[n]) {
-            sprite->PatternBase = n - 1;
-            sprite->X = ((i - 1) % 10) * CellSize + BoardLeft;
-            sprite->Y = ((i - 1) / 10) * CellSize + BoardTop;
+void TForm1::ApplyTiles() {
+    for (int i = 1; i <= TrailingDummy; ++i)
+        if (TMySprite* sprite = Tiles[i]) {
+            const TTilePlace& place = Puzzle.Tiles[i];
+            sprite->X = place.X;
+            sprite->Y = place.Y;
+            sprite->PatternBase = place.PatternBase;
         }
-        Grid[(i - 1) % 10 + 1][(i - 1) / 10 + 1] = n;
-    }
-    Moves = 0;
-    Dragging = false;
-    GameActive = false;
-    ColIndex = 0;
-    RowIndex = 0;
-    LastX = 0;
-    LastY = 0;
-    NetShift = 0;
-    Axis.clear();
-    CheckSolution();
+}
+
+std::vector<std::string> TForm1::StartPosItems() const {
+    // Only the first 100 texts are read; a shorter list is refused by the layout reader.
+    std::vector<std::string> items;
+    const std::size_t count = std::min<std::size_t>(StartPos.Items.size(), 100);
+    items.reserve(count);
+    for (std::size_t k = 0; k < count; ++k)
+        items.push_back(StartPos.Items[k]);
+    return items;
+}
+
+void TForm1::SetStartPos() {
+    Puzzle.SetStartPos(ParseStartLayout(StartPosItems()), HighlightSetting == "1");
+    ApplyTiles();
 }
 
 bool TForm1::CheckSolution() {
-    bool solved = true;
-    const bool highlight = HighlightSetting == "1";
-    for (int n = 1; n <= 100; ++n) {
-        const int c = (n - 1) % 10 + 1;
-        const int r = (n - 1) / 10 + 1;
-        const bool home = Grid[c][r] == n;
-        if (!home)
-            solved = false;
-        if (TMySprite* sprite = Tiles[n])
-            sprite->PatternBase = home && highlight ? n + 99 : n - 1;
-    }
+    const bool solved = Puzzle.CheckSolution(HighlightSetting == "1");
+    ApplyTiles();
     return solved;
+}
+
+void TForm1::PlaceDummySprites(const std::string& LineAxis, int32_t Line) {
+    Puzzle.PlaceDummySprites(LineAxis, Line);
+    ApplyTiles();
+}
+
+void TForm1::ScrollRow(double Delta) {
+    Puzzle.ScrollRow(Delta);
+    ApplyTiles();
+}
+
+void TForm1::ScrollCol(double Delta) {
+    Puzzle.ScrollCol(Delta);
+    ApplyTiles();
+}
+
+void TForm1::CompleteRowMove() {
+    Puzzle.CompleteRowMove();
+    ApplyTiles();
+}
+
+void TForm1::CompleteColMove() {
+    Puzzle.CompleteColMove();
+    ApplyTiles();
 }

@@ -46,6 +46,7 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
         ApplyCommonButtonLook(button);
     btnOptions->onclick = [this](QObject* Sender) { btnOptionsclick(Sender); };
     btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
+    btnScramble->onclick = [this](QObject* Sender) { btnScrambleclick(Sender); };
 
     CreateComponents();
 }
@@ -88,6 +89,15 @@ void TForm1::CreateComponents() {
     DXDraw1->SetSurfaceWidth(600);
     DXDraw1->OnInitialize = [this](QObject* Sender) { DXDraw1Initialize(Sender); };
     DXDraw1->OnFinalize = [this](QObject* Sender) { DXDraw1Finalize(Sender); };
+    DXDraw1->OnMouseDown = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        DXDraw1MouseDown(Sender, Button, Shift, X, Y);
+    };
+    DXDraw1->OnMouseMove = [this](QObject* Sender, TShiftState Shift, int X, int Y) {
+        DXDraw1MouseMove(Sender, Shift, X, Y);
+    };
+    DXDraw1->OnMouseUp = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        DXDraw1MouseUp(Sender, Button, Shift, X, Y);
+    };
 
     DXImageList1->SetDXDraw(DXDraw1);
     TPictureCollectionItem* frame = DXImageList1->Items().Add();

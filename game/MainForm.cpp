@@ -74,6 +74,9 @@ TForm1::~TForm1() {
         }
         DXDraw1->OnInitialize = nullptr;
         DXDraw1->OnFinalize = nullptr;
+        DXDraw1->OnMouseDown = nullptr;
+        DXDraw1->OnMouseMove = nullptr;
+        DXDraw1->OnMouseUp = nullptr;
     }
     if (DXTimer1) {
         DXTimer1->SetEnabled(false);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "display/DXClass.Forms.h"
+#include "display/DXDraws.Control.h"
+#include "game/model/Puzzle.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,35 +26,6 @@ class TbrixColorButton;
 namespace Ui {
 class TForm1;
 }
-
-// ---- Board model and game state (unit-level, shared by every handler of the main window) ----
-
-// Grid[c][r]: the tile standing in column c, row r (both 1..10; index 0 is unused).
-extern int32_t Grid[11][11];
-// Tiles[1..100]: the sprite of each tile; Tiles[101] the leading and Tiles[102] the trailing
-// wrap-around sprite. Index 0 is unused. Entries are null until the sprites are created.
-extern TMySprite* Tiles[103];
-
-extern int32_t Moves;
-extern bool Dragging;
-extern bool GameActive;
-extern int32_t ColIndex;
-extern int32_t RowIndex;
-extern int32_t LastX;
-extern int32_t LastY;
-extern int32_t NetShift;
-extern std::string Axis;
-extern bool StepDone;
-extern int32_t Direction;
-
-// Turns one row ("Row") or column (any other text) of Grid by one cell; Direction +1 moves it right
-// or down, anything else left or up. Only Grid changes. An index outside 1..10 raises EListError.
-void RotateLine(const std::string& Axis, int32_t Index, int32_t Direction);
-
-// Board geometry on the surface.
-constexpr int CellSize = 34;
-constexpr int BoardLeft = 34;
-constexpr int BoardTop = 105;
 
 // The texts of a list box, read and written in place: Items[k] is the text of row k.
 class TListBoxStrings {
@@ -107,22 +80,15 @@ public:
     // Frees Tiles[101], Tiles[102], then Tiles[1..100], clearing each entry first.
     void FreeSprites();
 
-    // Lays the tiles out as StartPos says, fills Grid, resets the game state, refreshes patterns.
-    // A list that does not name each tile 1..100 exactly once raises an error and changes nothing.
+    // The puzzle's operations, each followed by showing its result on the sprites.
+    // SetStartPos reads the layout from StartPos: a list that does not name each tile 1..100 exactly
+    // once raises an error and changes nothing.
     void SetStartPos();
-    // True when every tile stands in its home cell; sets every tile's pattern (highlighted when
-    // HighlightSetting is "1" and the tile is home).
+    // Highlighting follows HighlightSetting ("1" is on).
     bool CheckSolution();
-
-    // Puts the wrap-around sprites at the ends of the row ("Row") or column (other text) with the
-    // patterns of the tiles that would enter there.
-    void PlaceDummySprites(const std::string& Axis, int32_t Index);
-    // Moves row RowIndex (column ColIndex) and both wrap-around sprites by delta pixels, cut off at
-    // one cell; a completed cell sets StepDone and Direction.
+    void PlaceDummySprites(const std::string& LineAxis, int32_t Line);
     void ScrollRow(double Delta);
     void ScrollCol(double Delta);
-    // Finishes the step the last scroll completed: re-enters the pushed-out tile, turns Grid,
-    // re-places the wrap-around sprites and counts NetShift. Does nothing when Direction is 0.
     void CompleteRowMove();
     void CompleteColMove();
 
@@ -150,6 +116,12 @@ public:
     void DXTimer1Timer(QObject* Sender, int LagCount);
     void DXDraw1Initialize(QObject* Sender);
     void DXDraw1Finalize(QObject* Sender);
+    // The drag gesture on the display control (every mouse button drags the same way).
+    void DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y);
+    void DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // Deals a new game; a game under way is abandoned.
+    void btnScrambleclick(QObject* Sender);
 
     // Problems met while building and starting the window and not reported yet.
     const std::vector<std::string>& PendingErrors() const { return FPendingErrors; }
@@ -178,12 +150,27 @@ public:
     std::string NumberedSetting;
     int32_t HighScoreMoves = 1000;
 
+    // The board, scrolling and gesture state; the sprites below show it.
+    TPuzzle Puzzle;
+    // Tiles[1..100]: the sprite of each tile; Tiles[101] the leading and Tiles[102] the trailing
+    // wrap-around sprite. Index 0 is unused. Entries are null until the sprites are created.
+    TMySprite* Tiles[103] = {};
+
     // The first showing runs FormShow before the window appears, then centres it.
     void setVisible(bool visible) override;
 
 private:
     void CreateComponents();
     void ShowSplash();
+    // Gives every existing sprite the place and pattern the puzzle holds for it.
+    void ApplyTiles();
+    // The 100 start layout texts of StartPos.
+    std::vector<std::string> StartPosItems() const;
+    void ShowMoves();
+    // Plays a wave of the wave list when sounds are on.
+    void PlayWave(const char* Name);
+    // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
+    void WinSequence();
     void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);

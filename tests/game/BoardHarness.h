@@ -1,11 +1,10 @@
-// A main window with its 102 sprites under a plain engine root, for board and scrolling tests.
+// A main window with its 102 sprites under a plain engine root, for the tests of its sprites.
 #pragma once
 
 #include "game/MainForm.h"
 #include "game/Sprites.h"
 #include "graphics/DXSprite.h"
 
-#include <array>
 #include <memory>
 
 struct TBoard {
@@ -18,22 +17,14 @@ struct TBoard {
         Form->CreateSprites(&Engine, nullptr, 34, 34);
     }
 
-    static std::array<int32_t, 100> Snapshot() {
-        std::array<int32_t, 100> cells{};
-        for (int c = 1; c <= 10; ++c)
-            for (int r = 1; r <= 10; ++r)
-                cells[size_t((r - 1) * 10 + c - 1)] = Grid[c][r];
-        return cells;
-    }
-
-    // Every tile's sprite stands exactly on the cell Grid gives it.
-    static bool SpritesOnTheirCells() {
-        for (int c = 1; c <= 10; ++c)
-            for (int r = 1; r <= 10; ++r) {
-                const TMySprite* s = Tiles[Grid[c][r]];
-                if (s->X != (c - 1) * 34 + 34 || s->Y != (r - 1) * 34 + 105)
-                    return false;
-            }
+    // Every sprite shows what the puzzle holds for its tile.
+    bool SpritesFollowThePuzzle() const {
+        for (int i = 1; i <= 102; ++i) {
+            const TMySprite* s = Form->Tiles[i];
+            const TTilePlace& t = Form->Puzzle.Tiles[i];
+            if (!s || s->X != t.X || s->Y != t.Y || s->PatternBase != t.PatternBase)
+                return false;
+        }
         return true;
     }
 };

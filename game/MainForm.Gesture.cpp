@@ -1,0 +1,76 @@
+// The main window's side of play: mouse handlers on the display, the deal, sounds and a won game.
+#include "game/MainForm.h"
+
+#include "platform/rtl/Conversions.h"
+
+#include <QLabel>
+
+void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    (void)Sender;
+    (void)Button;
+    (void)Shift;
+    Puzzle.MouseDown(X, Y);
+}
+
+void TForm1::DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {
+    (void)Sender;
+    (void)Shift;
+    if (!Puzzle.Dragging)
+        return;
+    const bool stepped = Puzzle.MouseMove(X, Y);
+    ApplyTiles();
+    if (stepped)
+        PlayWave("Click");
+}
+
+void TForm1::DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    (void)Sender;
+    (void)Button;
+    (void)Shift;
+    (void)X;
+    (void)Y;
+    const TRelease release = Puzzle.MouseUp(HighlightSetting == "1");
+    if (!release.Handled)
+        return;
+    ApplyTiles();
+    if (release.Counted)
+        PlayWave("Blip");
+    ShowMoves();
+    if (release.Solved)
+        WinSequence();
+    // Only now, after the dialogs of a win have closed, does the gesture come to rest.
+    Puzzle.EndDrag();
+}
+
+void TForm1::btnScrambleclick(QObject* Sender) {
+    (void)Sender;
+    // The layout is read first, so a broken list leaves the game under way untouched.
+    const TStartLayout layout = ParseStartLayout(StartPosItems());
+    Puzzle.Scramble(layout, HighlightSetting == "1");
+    ApplyTiles();
+    PopulateHighScore();
+    ShowMoves();
+}
+
+void TForm1::ShowMoves() {
+    lblMoves->setText(QString::fromStdString("Moves: " + IntToStr(Puzzle.Moves)));
+    lblMoves->adjustSize();
+}
+
+void TForm1::PlayWave(const char* Name) {
+    if (SoundSetting != "1")
+        return;
+    // UNFINISHED: the wave list of the sound component is not part of the window yet; once it is,
+    // this plays DXWaveList1's wave Name without waiting for it to finish.
+    (void)Name;
+}
+
+void TForm1::WinSequence() {
+    if (Puzzle.Moves < HighScoreMoves) {
+        HighScoreMoves = Puzzle.Moves;
+        // UNFINISHED: the record dialog (frmHighScore, shown modally) stores name and score here.
+        PopulateHighScore();
+    }
+    // UNFINISHED: the winner dialog (frmWinner) is shown modally here.
+    SetStartPos();
+}
