@@ -2,6 +2,8 @@
 #include "game/MainForm.h"
 
 #include "platform/rtl/Conversions.h"
+#include "shell/HighScore.h"
+#include "shell/Winner.h"
 
 #include <QLabel>
 
@@ -66,11 +68,16 @@ void TForm1::PlayWave(const char* Name) {
 }
 
 void TForm1::WinSequence() {
+    // Strictly fewer moves than the record: the record dialog asks for the name and stores both.
     if (Puzzle.Moves < HighScoreMoves) {
         HighScoreMoves = Puzzle.Moves;
-        // UNFINISHED: the record dialog (frmHighScore, shown modally) stores name and score here.
+        if (frmHighScore) {
+            frmHighScore->HighScoreMoves = HighScoreMoves;
+            frmHighScore->ShowModal();
+        }
         PopulateHighScore();
     }
-    // UNFINISHED: the winner dialog (frmWinner) is shown modally here.
+    if (frmWinner)
+        frmWinner->ShowModal();
     SetStartPos();
 }

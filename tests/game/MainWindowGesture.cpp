@@ -3,9 +3,14 @@
 
 #include "controls/brixColorButton.h"
 #include "platform/rtl/Random.h"
+#include "shell/HighScore.h"
+#include "shell/Winner.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <tuple>
 #include <vector>
@@ -67,54 +72,127 @@ TEST_F(MainWindowGesture, DealThenEveryButtonDragsAndEachMovementIsDrawnAtTheNex
     EXPECT_TRUE(Reported.empty());
 }
 
-TEST_F(MainWindowGesture, UndoingTheDealDragByDragWinsAndClosesTheBoard) {
-    RandSeed = 0;
-    Start();
-    RunTicks(1);
-    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
-    // The deal again from the same generator: line, count, axis for each of the 100 passes.
-    uint32_t seed = 0;
-    std::swap(seed, RandSeed);
-    std::vector<std::tuple<int, int, bool>> passes;
-    for (int i = 0; i < 100; ++i) {
-        const int line = Random(10) + 1, count = Random(10) + 1;
-        passes.emplace_back(line, count, Random(2) == 0);
+class MainWindowWin : public MainWindowGesture {
+protected:
+    // The main window first, as the program body creates them: the first window is the main one.
+    void StartWithDialogs() {
+        Start();
+        frmHighScore = new TfrmHighScore;
+        frmWinner = new TfrmWinner;
+        // Answers the dialogs of a win inside their modal loops: a name and OK, then CLOSE. Ten
+        // seconds without an answer close them, so a wrong path fails instead of hanging.
+        QObject::connect(&Poll, &QTimer::timeout, [this] {
+            if (frmHighScore->isVisible() && !RecordShown) {
+                RecordShown = true;
+                QTest::keyClicks(frmHighScore->txtHighName, "Ada");
+                QTest::mouseClick(frmHighScore->btnOK, Qt::LeftButton);
+            } else if (frmWinner->isVisible() && !WinnerShown) {
+                WinnerShown = true;
+                RecordBeforeWinner = RecordShown;
+                QTest::mouseClick(frmWinner->btnClose, Qt::LeftButton);
+            }
+        });
+        Poll.start(5);
+        Guard.setSingleShot(true);
+        QObject::connect(&Guard, &QTimer::timeout, [] {
+            frmHighScore->close();
+            frmWinner->close();
+        });
+        Guard.start(20000);
+        RunTicks(1);
     }
-    std::swap(seed, RandSeed);
-    // A drag back along a whole turn changes nothing and counts nothing.
-    Drag(Qt::LeftButton, {200, 200}, {{166, 200}, {132, 200}, {98, 200}, {64, 200}, {30, 200}, {-4, 200},
-                                      {-38, 200}, {-72, 200}, {-106, 200}, {-140, 200}});
-    EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
+    void TearDown() override {
+        Poll.stop();
+        Guard.stop();
+        delete frmHighScore;
+        frmHighScore = nullptr;
+        delete frmWinner;
+        frmWinner = nullptr;
+        MainWindowGesture::TearDown();
+    }
 
-    int counted = 0;
-    for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
-        const auto [line, count, row] = *it;
-        if (count == 10)
-            continue;
-        const QPoint from = row ? QPoint(200, 105 + (line - 1) * 34 + 17) : QPoint(34 + (line - 1) * 34 + 17, 300);
-        std::vector<QPoint> path;
-        for (int k = 1; k <= count; ++k)
-            path.push_back(row ? from - QPoint(34 * k, 0) : from - QPoint(0, 34 * k));
-        Drag(Qt::LeftButton, from, path);
-        ++counted;
-        if (it + 1 != passes.rend()) {
-            ASSERT_TRUE(Form->Puzzle.GameActive) << "solved early";
+    // Deals the first game, then undoes its passes from the last to the first, one drag each.
+    // Returns the moves counted.
+    int UndoTheDeal() {
+        RandSeed = 0;
+        QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+        // The deal again from the same generator: line, count, axis for each of the 100 passes.
+        uint32_t seed = 0;
+        std::swap(seed, RandSeed);
+        std::vector<std::tuple<int, int, bool>> passes;
+        for (int i = 0; i < 100; ++i) {
+            const int line = Random(10) + 1, count = Random(10) + 1;
+            passes.emplace_back(line, count, Random(2) == 0);
         }
-        ASSERT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
+        std::swap(seed, RandSeed);
+        // A drag back along a whole turn changes nothing and counts nothing.
+        std::vector<QPoint> turn;
+        for (int k = 1; k <= 10; ++k)
+            turn.push_back({200 - 34 * k, 200});
+        Drag(Qt::LeftButton, {200, 200}, turn);
+        EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
+
+        int counted = 0;
+        for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
+            const auto [line, count, row] = *it;
+            if (count == 10)
+                continue;
+            const QPoint from = row ? QPoint(200, 105 + (line - 1) * 34 + 17) : QPoint(34 + (line - 1) * 34 + 17, 300);
+            std::vector<QPoint> path;
+            for (int k = 1; k <= count; ++k)
+                path.push_back(row ? from - QPoint(34 * k, 0) : from - QPoint(0, 34 * k));
+            EXPECT_TRUE(Form->Puzzle.GameActive) << "solved early";
+            Drag(Qt::LeftButton, from, path);
+            ++counted;
+            EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
+        }
+        return counted;
     }
-    // Solved: the board is back in the start layout, highlighted, and no longer takes presses.
-    EXPECT_FALSE(Form->Puzzle.GameActive);
-    for (int n = 1; n <= 100; ++n) {
-        ASSERT_EQ(Form->Puzzle.Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1], n);
-        ASSERT_EQ(Form->Tiles[n]->PatternBase, n + 99);
+
+    // After a win: the start layout, highlighted, and no longer taking presses.
+    void ExpectClosedSolvedBoard(int counted) {
+        EXPECT_FALSE(Form->Puzzle.GameActive);
+        for (int n = 1; n <= 100; ++n) {
+            ASSERT_EQ(Form->Puzzle.Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1], n);
+            ASSERT_EQ(Form->Tiles[n]->PatternBase, n + 99);
+        }
+        Drag(Qt::LeftButton, {100, 200}, {{150, 200}});
+        EXPECT_EQ(Form->Puzzle.Grid[1][3], 21);
+        EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
+        RunTicks(1);
+        std::string where;
+        EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
+        EXPECT_TRUE(Reported.empty());
     }
-    Drag(Qt::LeftButton, {100, 200}, {{150, 200}});
-    EXPECT_EQ(Form->Puzzle.Grid[1][3], 21);
-    EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
-    RunTicks(1);
-    std::string where;
-    EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
-    EXPECT_TRUE(Reported.empty());
+
+    QTimer Poll, Guard;
+    bool RecordShown = false, WinnerShown = false, RecordBeforeWinner = false;
+};
+
+TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) {
+    StartWithDialogs();
+    const int counted = UndoTheDeal();
+    EXPECT_TRUE(RecordShown);
+    EXPECT_TRUE(WinnerShown);
+    EXPECT_TRUE(RecordBeforeWinner);
+    EXPECT_EQ(StoredValue("TopPlayer"), "Ada");
+    EXPECT_EQ(StoredValue("HighScore"), std::to_string(counted));
+    EXPECT_EQ(Form->HighScoreMoves, counted);
+    EXPECT_EQ(Form->lblTop->text(), "Top Player: Ada");
+    ExpectClosedSolvedBoard(counted);
+}
+
+TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {
+    StoreValue("TopPlayer", "Bo");
+    StoreValue("HighScore", "93"); // the moves of undoing the first deal pass by pass
+    StartWithDialogs();
+    const int counted = UndoTheDeal();
+    ASSERT_EQ(counted, 93);
+    EXPECT_FALSE(RecordShown);
+    EXPECT_TRUE(WinnerShown);
+    EXPECT_EQ(StoredValue("TopPlayer"), "Bo");
+    EXPECT_EQ(Form->HighScoreMoves, 93);
+    ExpectClosedSolvedBoard(counted);
 }
 
 } // namespace
