@@ -16,6 +16,9 @@ class QTextEdit;
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
+class TDXSound;
+class TDXWaveList;
+class TWaveCollectionItem;
 class TDXTimer;
 class TMySprite;
 class TSprite;
@@ -172,6 +175,8 @@ public:
     TDXImageList* DXImageList1 = nullptr;
     TDXTimer* DXTimer1 = nullptr;
     TDXSpriteEngine* DXSpriteEngine1 = nullptr;
+    TDXSound* DXSound1 = nullptr;
+    TDXWaveList* DXWaveList1 = nullptr;
 
     std::string SoundSetting;
     std::string HighlightSetting;
@@ -185,6 +190,7 @@ private:
     void CreateComponents();
     void ShowSplash();
     void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
+    void LoadWave(TWaveCollectionItem* Item, const char* Resource);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
     void FlushErrors();
