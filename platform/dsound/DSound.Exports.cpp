@@ -1,10 +1,6 @@
 // The module's exported entry points: device creation and the test seams.
 #include "platform/dsound/DSound.Internal.h"
 
-namespace dsound {
-DWORD& FaultSet();
-}
-
 using namespace dsound;
 
 extern "C" {

@@ -16,8 +16,9 @@ namespace dsound {
 
 class Buffer;
 
-// Fault bits in force (DSFAULT_).
+// Fault bits in force (DSFAULT_), and the set the seam functions change.
 DWORD Faults();
+DWORD& FaultSet();
 
 // Opens the default output and a context on it, keeping the audio library quiet unless the user
 // asked for its diagnostics. False (and nothing open) when there is no real output.
