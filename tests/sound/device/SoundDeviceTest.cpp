@@ -179,16 +179,17 @@ TEST_F(SoundTest, LostDeviceRestoresAndTheNextPlaySounds) {
 }
 
 TEST_F(SoundTest, ListenersAndOptionsFollowTheComponentsState) {
-    std::vector<TDXSoundNotifyType> told;
+    // Notification kinds as told; -1 stands for OnFinalize.
+    std::vector<int> told;
     auto record = [](void* data, TCustomDXSound*, TDXSoundNotifyType kind) {
-        static_cast<std::vector<TDXSoundNotifyType>*>(data)->push_back(kind);
+        static_cast<std::vector<int>*>(data)->push_back(kind);
     };
     Sound->Initialize();
     Sound->RegisterNotifyEvent(record, &told);
-    EXPECT_EQ(told, (std::vector<TDXSoundNotifyType>{dsntInitialize, dsntRestore}));
+    EXPECT_EQ(told, (std::vector<int>{dsntInitialize, dsntRestore}));
     told.clear();
     Sound->UnRegisterNotifyEvent(record, &told);
-    EXPECT_EQ(told, (std::vector<TDXSoundNotifyType>{dsntFinalize}));
+    EXPECT_EQ(told, (std::vector<int>{dsntFinalize}));
 
     Sound->SetOptions({soExclusive, soGlobalFocus});
     EXPECT_EQ(Sound->Options(), (TDXSoundOptions{soExclusive, soGlobalFocus}));
@@ -200,12 +201,12 @@ TEST_F(SoundTest, ListenersAndOptionsFollowTheComponentsState) {
 
     // Finalising runs OnFinalize, then tells the listeners; destruction tells them last.
     told.clear();
-    Sound->OnFinalize = [&](QObject*) { told.push_back(TDXSoundNotifyType(-1)); };
+    Sound->OnFinalize = [&](QObject*) { told.push_back(-1); };
     Sound->Initialize();
     Sound->RegisterNotifyEvent(record, &told);
     told.clear();
     delete Sound;
-    EXPECT_EQ(told, (std::vector<TDXSoundNotifyType>{TDXSoundNotifyType(-1), dsntFinalize, dsntDestroying}));
+    EXPECT_EQ(told, (std::vector<int>{-1, dsntFinalize, dsntDestroying}));
     EXPECT_EQ(List->DXSound(), nullptr);
     Click->Play(false);
     EXPECT_EQ(Click->PlayBufferCount(), 0);
