@@ -65,6 +65,7 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
 	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$(mktemp -d) $(BENCH_BUILD)/bin/startup_bench
+	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/sound_bench
 	bench/present_cpu.sh $(BENCH_BUILD)/bin
 
 assets: build

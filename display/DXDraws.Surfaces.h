@@ -15,10 +15,6 @@ class TDirectDrawClipper;
 
 // ---- Errors ----------------------------------------------------------------------------------
 
-class EDirectXError : public Exception {
-public:
-    using Exception::Exception;
-};
 class EDirectDrawError : public EDirectXError {
 public:
     using EDirectXError::EDirectXError;

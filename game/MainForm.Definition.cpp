@@ -10,6 +10,7 @@
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Exceptions.h"
+#include "sound/DXSounds.h"
 
 #include <QFile>
 #include <QIcon>
@@ -69,6 +70,22 @@ void TForm1::LoadPicture(TPictureCollectionItem* Item, const char* Resource) {
     }
 }
 
+void TForm1::LoadWave(TWaveCollectionItem* Item, const char* Resource) {
+    // Like a picture: a sound that cannot be read stays empty (it then plays nothing).
+    QFile file(QStringLiteral(":/assets/") + QString::fromLatin1(Resource));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ReportErrors({Format("Sound '%s' is missing from the program's resources", Resource)});
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
+    try {
+        Item->Wave().ReadWaveData(stream);
+    } catch (const std::exception& E) {
+        ReportErrors({Format("Sound '%s' cannot be read: %s", Resource, E.what())});
+    }
+}
+
 void TForm1::CreateComponents() {
     // As when a definition is read: each component is created with its loading flag set, gets its
     // properties, and all are told that loading has ended in definition order.
@@ -81,6 +98,12 @@ void TForm1::CreateComponents() {
     DXSpriteEngine1 = new TDXSpriteEngine(this);
     DXSpriteEngine1->setObjectName(QStringLiteral("DXSpriteEngine1"));
     DXSpriteEngine1->BeginLoading();
+    DXSound1 = new TDXSound(this);
+    DXSound1->setObjectName(QStringLiteral("DXSound1"));
+    DXSound1->BeginLoading();
+    DXWaveList1 = new TDXWaveList(this);
+    DXWaveList1->setObjectName(QStringLiteral("DXWaveList1"));
+    DXWaveList1->BeginLoading();
     DXDraw1->BeginLoading();
 
     DXDraw1->SetOptions(DefaultDXDrawOptions);
@@ -123,8 +146,21 @@ void TForm1::CreateComponents() {
 
     DXSpriteEngine1->SetDXDraw(DXDraw1);
 
+    DXSound1->SetAutoInitialize(true);
+    DXSound1->SetOptions({});
+    DXWaveList1->SetDXSound(DXSound1);
+    for (auto [name, resource] : {std::pair{"Click", "click.wav"}, std::pair{"Blip", "blip.wav"}}) {
+        TWaveCollectionItem* item = DXWaveList1->Items().Add();
+        item->SetName(name);
+        item->SetLooped(false);
+        item->SetMaxPlayingCount(0);
+        LoadWave(item, resource);
+    }
+
     DXDraw1->Loaded();
     DXImageList1->Loaded();
     DXTimer1->Loaded();
     DXSpriteEngine1->Loaded();
+    DXSound1->Loaded();
+    DXWaveList1->Loaded();
 }

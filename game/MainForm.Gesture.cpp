@@ -3,6 +3,7 @@
 
 #include "platform/rtl/Conversions.h"
 #include "shell/HighScore.h"
+#include "sound/DXSounds.h"
 #include "shell/Winner.h"
 
 #include <QLabel>
@@ -62,9 +63,9 @@ void TForm1::ShowMoves() {
 void TForm1::PlayWave(const char* Name) {
     if (SoundSetting != "1")
         return;
-    // UNFINISHED: the wave list of the sound component is not part of the window yet; once it is,
-    // this plays DXWaveList1's wave Name without waiting for it to finish.
-    (void)Name;
+    // Never waits for the sound; without a sound device the wave plays nothing, silently.
+    if (DXWaveList1)
+        DXWaveList1->Items().Find(Name)->Play(false);
 }
 
 void TForm1::WinSequence() {

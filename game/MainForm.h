@@ -18,6 +18,9 @@ class QTextEdit;
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
+class TDXSound;
+class TDXWaveList;
+class TWaveCollectionItem;
 class TDXTimer;
 class TMySprite;
 class TSprite;
@@ -144,6 +147,8 @@ public:
     TDXImageList* DXImageList1 = nullptr;
     TDXTimer* DXTimer1 = nullptr;
     TDXSpriteEngine* DXSpriteEngine1 = nullptr;
+    TDXSound* DXSound1 = nullptr;
+    TDXWaveList* DXWaveList1 = nullptr;
 
     std::string SoundSetting;
     std::string HighlightSetting;
@@ -172,6 +177,7 @@ private:
     // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
     void WinSequence();
     void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
+    void LoadWave(TWaveCollectionItem* Item, const char* Resource);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
     void FlushErrors();

@@ -132,6 +132,8 @@ std::int64_t TWaveStream::ReadSamples(void* buffer, std::int64_t count) {
     CheckOpen();
     if (!FReading) throw EWaveStreamError("Stream not opend");
     count = std::clamp<std::int64_t>(count, 0, FDataSize - FPosition);
+    // Nothing to copy: an empty wave has no sample memory to point at.
+    if (count == 0) return 0;
     const std::int64_t got = std::int64_t(FStream.Read(buffer, std::size_t(count)));
     FPosition += got;
     return got;

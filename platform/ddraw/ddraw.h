@@ -7,16 +7,9 @@
 
 #include "platform/ui/DeviceContext.h"
 
-// ---- Basic platform types --------------------------------------------------------------------
+// ---- Basic platform types (shared with the sound module) ---------------------------------
 
-using DWORD = uint32_t;
-using LONG = int32_t;
-using WORD = uint16_t;
-using BYTE = uint8_t;
-using BOOL = int32_t;
-using HRESULT = int32_t;
-using HANDLE = void*;
-using LPVOID = void*;
+#include "platform/rtl/PlatformInterfaces.h"
 
 #ifndef ZELVAN_RECT_DEFINED
 #define ZELVAN_RECT_DEFINED
@@ -28,22 +21,6 @@ struct RECT {
     LONG bottom;
 };
 #endif
-
-// A 16-byte interface or driver identifier.
-struct GUID {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
-};
-using IID = GUID;
-using REFIID = const IID&;
-inline bool operator==(const GUID& a, const GUID& b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i]) return false;
-    return true;
-}
 
 // ---- Result codes ----------------------------------------------------------------------------
 
@@ -345,11 +322,9 @@ static_assert(sizeof(DDCAPS) == 380);
 static_assert(sizeof(DDBLTFX) == 100);
 static_assert(offsetof(DDBLTFX, dwFillColor) == 80);
 static_assert(sizeof(PALETTEENTRY) == 4);
-static_assert(sizeof(GUID) == 16);
 
 // ---- Interface identifiers -------------------------------------------------------------------
 
-constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 constexpr IID IID_IDirectDraw4 = {0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
 constexpr IID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
@@ -364,15 +339,6 @@ constexpr IID IID_IDirectDrawGammaControl = {0x69C11C3E, 0xB46B, 0x11D1, {0xAD, 
 // Every object is reference counted: creation hands out one reference, AddRef adds one, Release
 // drops one and frees the object at zero (returning the new count). QueryInterface hands out the
 // same object, with one more reference, for every interface version it implements.
-
-struct IUnknown {
-    virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
-    virtual DWORD AddRef() = 0;
-    virtual DWORD Release() = 0;
-
-protected:
-    virtual ~IUnknown() = default;
-};
 
 struct IDirectDrawPalette : IUnknown {
     virtual HRESULT GetCaps(DWORD* caps) = 0;

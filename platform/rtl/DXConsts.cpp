@@ -1,5 +1,5 @@
 // The component layers' message strings.
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 const char* const SNotMade = "%s not made";
 const char* const SCannotMade = "%s cannot be made";

@@ -1,11 +1,11 @@
 // Wrapper base TDirectX and the process-wide cache of run-time loaded platform libraries.
-#include "display/DXClass.DirectX.h"
+#include "platform/ui/DirectX.h"
 
 #include <algorithm>
 #include <cctype>
 #include <map>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 #include "platform/rtl/Modules.h"
 
 void TDirectX::SetLastResult(std::int32_t value) {

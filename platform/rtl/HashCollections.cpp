@@ -1,5 +1,5 @@
 // Named collections: ordered items with a 256-bucket case-insensitive name index.
-#include "display/DXClass.Collections.h"
+#include "platform/rtl/HashCollections.h"
 
 #include "platform/rtl/Exceptions.h"
 
