@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/Graphics.h"
+#include "platform/rtl/Persistent.h"
 
 // Base of every wrapper of a platform object. LastResult is the result code of the last platform
 // call (0 = success); writing a non-zero value calls CheckResult.

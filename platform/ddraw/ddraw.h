@@ -5,21 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/rtl/Types.h"
 #include "platform/ui/DeviceContext.h"
 
 // ---- Basic platform types --------------------------------------------------------------------
 
-using DWORD = uint32_t;
-using LONG = int32_t;
-using WORD = uint16_t;
-using BYTE = uint8_t;
 using BOOL = int32_t;
 using HRESULT = int32_t;
 using HANDLE = void*;
 using LPVOID = void*;
 
-#ifndef ZELVAN_RECT_DEFINED
-#define ZELVAN_RECT_DEFINED
 // A rectangle in pixels; right and bottom are exclusive.
 struct RECT {
     LONG left;
@@ -27,7 +22,6 @@ struct RECT {
     LONG right;
     LONG bottom;
 };
-#endif
 
 // A 16-byte interface or driver identifier.
 struct GUID {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "display/DXDraws.Surfaces.h"
+#include "platform/ui/BlockCopy.h"
 
 namespace {
 
