@@ -9,19 +9,19 @@
 #include <algorithm>
 #include <cstring>
 
-static QRgb ToQRgb(TColor color) {
-    const TColor c = ColorToRGB(color);
-    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-static TColor FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
-
 void TGraphic::SetSize(int, int, int) {
     throw EInvalidGraphicOperation(Format("Cannot change the size of a %s", ClassName()));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Canvas
+
+static QRgb ToQRgb(TColor color) {
+    const TColor c = ColorToRGB(color);
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+static TColor FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
 
 namespace {
 
