@@ -1,7 +1,28 @@
 # Helpers shared by every folder's CMakeLists: layer libraries and test executables.
 
+# Each library exposes only its own headers to the layers that link it. The repository root is not
+# an include folder of any product library: the headers of a folder are linked into an include root
+# of their own under the build tree (build/include/<target>/<folder>/X.h -> <folder>/X.h), and that
+# root is the library's public include folder. A layer can thus include a header only of itself and
+# of the libraries it links, with the same "folder/X.h" paths everywhere. Headers named *.Internal.h
+# go to a private root that only the library's own sources see.
+#
+# zelvan_stage_headers(<root> headers...) links the headers of the calling folder under <root>.
+# Stale links of removed headers are cleared on every configure; the globs re-run configure when
+# a header is added or removed.
+function(zelvan_stage_headers root)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  file(REMOVE_RECURSE ${root})
+  file(MAKE_DIRECTORY ${root}/${rel})
+  foreach(header ${ARGN})
+    get_filename_component(name ${header} NAME)
+    file(CREATE_LINK ${header} ${root}/${rel}/${name} SYMBOLIC)
+  endforeach()
+endfunction()
+
 # zelvan_layer(<target> [DEPS libs...]) builds every .cpp/.h/.ui/.qrc of the calling folder into one
-# static library. Files named *.main.cpp are left out (they hold program entry points).
+# static library that links DEPS publicly (its headers include theirs). Files named *.main.cpp are
+# left out (they hold program entry points).
 function(zelvan_layer target)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS
@@ -10,15 +31,24 @@ function(zelvan_layer target)
   list(FILTER srcs EXCLUDE REGEX "\\.main\\.cpp$")
   set(cpps ${srcs})
   list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  set(headers ${srcs})
+  list(FILTER headers INCLUDE REGEX "\\.h$")
+  set(internal ${headers})
+  list(FILTER internal INCLUDE REGEX "\\.Internal\\.h$")
+  list(FILTER headers EXCLUDE REGEX "\\.Internal\\.h$")
+  set(public_root ${CMAKE_BINARY_DIR}/include/${target})
+  set(private_root ${CMAKE_BINARY_DIR}/include-private/${target})
+  zelvan_stage_headers(${public_root} ${headers})
+  zelvan_stage_headers(${private_root} ${internal})
   if(NOT cpps)
-    # A layer without sources yet still forwards its dependencies to the layers above.
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR})
+    # A header-only layer still forwards its dependencies to the layers above.
+    add_library(${target} INTERFACE ${headers})
+    target_include_directories(${target} INTERFACE ${public_root})
     target_link_libraries(${target} INTERFACE ${ARG_DEPS})
     return()
   endif()
   add_library(${target} STATIC ${srcs})
-  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${target} PUBLIC ${public_root} PRIVATE ${private_root})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
   set_target_properties(${target} PROPERTIES AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()

@@ -7,12 +7,10 @@
 #include <QImage>
 #include <QWidget>
 
+#include "platform/ui/Events.h"
 #include "platform/ui/Graphics.h"
 
 class QEnterEvent;
-
-// A notification with its sender.
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 

@@ -14,6 +14,7 @@
 #include "display/DXClass.Forms.h"
 #include "display/DXDraws.Display.h"
 #include "display/DXDraws.Surfaces.h"
+#include "platform/ui/Events.h"
 #include "platform/ui/Forms.h"
 
 class TCustomDXDraw;
@@ -25,24 +26,6 @@ class EDXDrawError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// ---- Mouse event types -----------------------------------------------------------------------
-
-#ifndef ZELVAN_MOUSE_TYPES_DEFINED
-#define ZELVAN_MOUSE_TYPES_DEFINED
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
-// Keys and buttons held during a mouse event, a set of the ss bits below.
-using TShiftState = std::uint32_t;
-constexpr TShiftState ssShift = 0x01;
-constexpr TShiftState ssAlt = 0x02;
-constexpr TShiftState ssCtrl = 0x04;
-constexpr TShiftState ssLeft = 0x08;
-constexpr TShiftState ssRight = 0x10;
-constexpr TShiftState ssMiddle = 0x20;
-constexpr TShiftState ssDouble = 0x40;
-using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
-#endif
 
 // ---- Options ---------------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 
 #include "display/DXConsts.h"
 #include "display/DXDraws.Surfaces.h"
+#include "platform/ui/BlockCopy.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "graphics/DIB.Internal.h"
+#include "platform/ui/BlockCopy.h"
 
 // ---------------------------------------------------------------------------------------------
 // Pixel formats

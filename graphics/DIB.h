@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/Streams.h"
 #include "platform/ui/Graphics.h"
 
 struct TRGBQuad {

@@ -1,6 +1,7 @@
 // JPEG pictures: decoding JFIF data into RGB pixels, and the stored picture value that carries them.
 #pragma once
 
+#include "platform/rtl/Streams.h"
 #include "platform/ui/Graphics.h"
 
 #include <QImage>

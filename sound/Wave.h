@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Graphics.h"
+#include "platform/rtl/Streams.h"
 
 // Malformed or misused wave streams: "Wave is invalid", "Format is invalid",
 // "Stream has already been opened", "Stream not opend".

@@ -5,14 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/rtl/Types.h"
 #include "platform/ui/DeviceContext.h"
 
 // ---- Basic platform types (shared with the sound module) ---------------------------------
 
 #include "platform/rtl/PlatformInterfaces.h"
 
-#ifndef ZELVAN_RECT_DEFINED
-#define ZELVAN_RECT_DEFINED
 // A rectangle in pixels; right and bottom are exclusive.
 struct RECT {
     LONG left;
@@ -20,7 +19,6 @@ struct RECT {
     LONG right;
     LONG bottom;
 };
-#endif
 
 // ---- Result codes ----------------------------------------------------------------------------
 

@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-using LONG = int32_t;
-using DWORD = uint32_t;
+#include "platform/rtl/Types.h"
+
 using REGSAM = uint32_t;
 
 struct TRegistryKey;

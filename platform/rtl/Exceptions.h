@@ -21,6 +21,12 @@ public:
     using Exception::Exception;
 };
 
+// An allocation that could not be made ("Out of memory").
+class EOutOfMemory : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Index outside a list ("List index out of bounds (%d)").
 class EListError : public Exception {
 public:

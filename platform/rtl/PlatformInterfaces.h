@@ -3,10 +3,8 @@
 
 #include <cstdint>
 
-using DWORD = uint32_t;
-using LONG = int32_t;
-using WORD = uint16_t;
-using BYTE = uint8_t;
+#include "platform/rtl/Types.h"
+
 using BOOL = int32_t;
 using HRESULT = int32_t;
 using HANDLE = void*;

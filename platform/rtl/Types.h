@@ -1,5 +1,19 @@
-// Small value types shared by the layers: the integer rectangle of the old platform.
+// Small value types shared by the layers: the old platform's integer names, points and rectangles.
 #pragma once
+
+#include <cstdint>
+
+// Fixed-width integers under the names the platform interfaces (registry, display and sound
+// devices) are written in.
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using WORD = std::uint16_t;
+using BYTE = std::uint8_t;
+
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+};
 
 // A rectangle in pixels; Right and Bottom are exclusive.
 struct TRect {
@@ -14,3 +28,7 @@ struct TRect {
 };
 
 inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
+
+inline TRect Bounds(int left, int top, int width, int height) {
+    return TRect{left, top, left + width, top + height};
+}

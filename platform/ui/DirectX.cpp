@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/rtl/DXConsts.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Modules.h"
 
 void TDirectX::SetLastResult(std::int32_t value) {

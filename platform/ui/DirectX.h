@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Graphics.h"
+#include "platform/rtl/Persistent.h"
 
 // Base of the errors the wrappers of platform objects raise (display and sound).
 class EDirectXError : public Exception {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Events.h"
 
 class QEvent;
 
@@ -33,7 +34,6 @@ constexpr int mrNone = 0;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TIdleEvent = std::function<void(QObject* Sender, bool& Done)>;
 using TExceptionEvent = std::function<void(QObject* Sender, const std::exception& E)>;
 // A main-window hook: sees the application's messages before it handles them itself; returning

@@ -1,5 +1,7 @@
-// Canvas drawing, picture base, colours and streams of the drawing layer.
+// Canvas drawing on device contexts, and the picture base.
 #include "platform/ui/Graphics.h"
+
+#include "platform/ui/BlockCopy.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -7,20 +9,12 @@
 #include <algorithm>
 #include <cstring>
 
-// ---------------------------------------------------------------------------------------------
-// Colours
-
-TColor ColorToRGB(TColor color) {
-    if ((color & 0x80000000u) == 0) return color & 0x00FFFFFFu;
-    // Classic desktop scheme, indexed by the system colour number.
-    static const TColor kSystem[] = {
-        0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000, 0x000000,
-        0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0,
-        0x808080, 0x808080, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
-        0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC0C0C0, 0xC0C0C0};
-    const unsigned index = color & 0xFF;
-    return index < std::size(kSystem) ? kSystem[index] : 0;
+void TGraphic::SetSize(int, int, int) {
+    throw EInvalidGraphicOperation(Format("Cannot change the size of a %s", ClassName()));
 }
+
+// ---------------------------------------------------------------------------------------------
+// Canvas
 
 static QRgb ToQRgb(TColor color) {
     const TColor c = ColorToRGB(color);
@@ -28,85 +22,6 @@ static QRgb ToQRgb(TColor color) {
 }
 
 static TColor FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
-
-int NearestColorIndex(const QList<QRgb>& table, QRgb color) {
-    int best = 0;
-    long bestDistance = -1;
-    for (int i = 0; i < table.size(); ++i) {
-        const long dr = qRed(table[i]) - qRed(color);
-        const long dg = qGreen(table[i]) - qGreen(color);
-        const long db = qBlue(table[i]) - qBlue(color);
-        const long d = dr * dr + dg * dg + db * db;
-        if (bestDistance < 0 || d < bestDistance) {
-            best = i;
-            bestDistance = d;
-            if (d == 0) break;
-        }
-    }
-    return best;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Streams
-
-void TStream::ReadBuffer(void* buffer, std::size_t count) {
-    if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
-}
-
-void TStream::WriteBuffer(const void* buffer, std::size_t count) {
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
-}
-
-std::int64_t TStream::Remaining() const { return std::max<std::int64_t>(0, Size() - Position()); }
-
-std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
-    if (Pos >= static_cast<std::int64_t>(Data.size())) return 0;
-    const std::size_t n = std::min(count, Data.size() - static_cast<std::size_t>(Pos));
-    std::memcpy(buffer, Data.data() + Pos, n);
-    Pos += static_cast<std::int64_t>(n);
-    return n;
-}
-
-std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
-    const std::size_t end = static_cast<std::size_t>(Pos) + count;
-    if (end > Data.size()) Data.resize(end);
-    if (count) std::memcpy(Data.data() + Pos, buffer, count);
-    Pos = static_cast<std::int64_t>(end);
-    return count;
-}
-
-std::size_t TReadOnlyMemoryStream::Read(void* buffer, std::size_t count) {
-    if (Pos >= static_cast<std::int64_t>(Length)) return 0;
-    const std::size_t n = std::min(count, Length - static_cast<std::size_t>(Pos));
-    std::memcpy(buffer, Data + Pos, n);
-    Pos += static_cast<std::int64_t>(n);
-    return n;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Persistent objects and pictures
-
-void TPersistent::Assign(const TPersistent* source) {
-    if (source) {
-        source->AssignTo(*this);
-        return;
-    }
-    AssignError(nullptr);
-}
-
-void TPersistent::AssignTo(TPersistent& dest) const { dest.AssignError(this); }
-
-void TPersistent::AssignError(const TPersistent* source) const {
-    throw EConvertError(Format("Cannot assign a %s to a %s", source ? source->ClassName() : "nil",
-                               ClassName()));
-}
-
-void TGraphic::SetSize(int, int, int) {
-    throw EInvalidGraphicOperation(Format("Cannot change the size of a %s", ClassName()));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Canvas
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "display/DXClass.DirectX.h"
+#include "platform/rtl/Exceptions.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/DXDraws.Surfaces.h"
+#include "platform/ui/BlockCopy.h"
 
 namespace {
 

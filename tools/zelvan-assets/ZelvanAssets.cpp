@@ -9,6 +9,7 @@
 
 #include "display/DXDraws.Surfaces.h"
 #include "graphics/DIB.h"
+#include "platform/ui/BlockCopy.h"
 #include "sound/Wave.h"
 
 namespace {

@@ -1,10 +1,12 @@
-// Conversion, random sequence, clock seam and list error of the run-time library.
+// Conversion, random sequence, clock seam, list error, streams and assignment of the run-time library.
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Persistent.h"
 #include "platform/rtl/Random.h"
+#include "platform/rtl/Streams.h"
 
 TEST(Conversions, IntegerTextRoundTrips) {
     EXPECT_EQ(IntToStr(0), "0");
@@ -67,4 +69,32 @@ TEST(Exceptions, ListErrorCarriesTheIndex) {
         EXPECT_STREQ(e.what(), "List index out of bounds (-3)");
     }
     EXPECT_EQ(Format("%s cannot be made", "Surface"), "Surface cannot be made");
+}
+
+TEST(StreamTest, ShortReadsRaiseAndMemoryStreamsGrow) {
+    TMemoryStream s;
+    const char data[] = "abcdef";
+    s.WriteBuffer(data, 6);
+    EXPECT_EQ(s.Size(), 6);
+    s.SetPosition(4);
+    char buf[4] = {};
+    EXPECT_THROW(s.ReadBuffer(buf, 3), EReadError);
+    s.SetPosition(4);
+    EXPECT_EQ(s.Read(buf, 4), 2u);
+    EXPECT_EQ(s.Remaining(), 0);
+    TReadOnlyMemoryStream r(data, 3);
+    EXPECT_EQ(r.Read(buf, 4), 3u);
+    EXPECT_EQ(r.Read(buf, 4), 0u);
+    try {
+        r.ReadBuffer(buf, 1);
+        FAIL();
+    } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+}
+
+TEST(PersistentTest, UnrelatedAssignmentIsRefused) {
+    TPersistent a, b;
+    EXPECT_THROW(a.Assign(&b), EConvertError);
+    EXPECT_THROW(a.Assign(nullptr), EConvertError);
 }

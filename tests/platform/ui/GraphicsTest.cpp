@@ -1,8 +1,9 @@
-// Block copies between pixel formats, indexed-image drawing, streams and persistent assignment.
+// Block copies between pixel formats, indexed-image drawing and system colours.
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "platform/ui/BlockCopy.h"
 #include "platform/ui/Graphics.h"
 
 namespace {
@@ -142,32 +143,7 @@ TEST(CanvasTest, PaintsInPlaceOnRgbViewsAndCreatesItsHandleLazily) {
     EXPECT_EQ(lazy.Target.Bits[5] & 0xFFFFFFu, 0xC0C0C0u);
 }
 
-TEST(StreamTest, ShortReadsRaiseAndMemoryStreamsGrow) {
-    TMemoryStream s;
-    const char data[] = "abcdef";
-    s.WriteBuffer(data, 6);
-    EXPECT_EQ(s.Size(), 6);
-    s.SetPosition(4);
-    char buf[4] = {};
-    EXPECT_THROW(s.ReadBuffer(buf, 3), EReadError);
-    s.SetPosition(4);
-    EXPECT_EQ(s.Read(buf, 4), 2u);
-    EXPECT_EQ(s.Remaining(), 0);
-    TReadOnlyMemoryStream r(data, 3);
-    EXPECT_EQ(r.Read(buf, 4), 3u);
-    EXPECT_EQ(r.Read(buf, 4), 0u);
-    try {
-        r.ReadBuffer(buf, 1);
-        FAIL();
-    } catch (const EReadError& e) {
-        EXPECT_STREQ(e.what(), "Stream read error");
-    }
-}
-
-TEST(PersistentTest, UnrelatedAssignmentIsRefused) {
-    TPersistent a, b;
-    EXPECT_THROW(a.Assign(&b), EConvertError);
-    EXPECT_THROW(a.Assign(nullptr), EConvertError);
+TEST(ColorTest, SystemColoursResolveToClassicValues) {
     EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0u);
     EXPECT_EQ(ColorToRGB(clLime), 0x00FF00u);
 }

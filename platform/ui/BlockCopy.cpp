@@ -1,10 +1,10 @@
 // StretchBlt/BitBlt: block copies between device contexts of any pixel format.
+#include "platform/ui/BlockCopy.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <unordered_map>
-
-#include "platform/ui/Graphics.h"
 
 namespace {
 
@@ -187,4 +187,21 @@ bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy
 
 bool BitBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, std::uint32_t rop) {
     return StretchBlt(dest, x, y, w, h, source, sx, sy, w, h, rop);
+}
+
+int NearestColorIndex(const QList<QRgb>& table, QRgb color) {
+    int best = 0;
+    long bestDistance = -1;
+    for (int i = 0; i < table.size(); ++i) {
+        const long dr = qRed(table[i]) - qRed(color);
+        const long dg = qGreen(table[i]) - qGreen(color);
+        const long db = qBlue(table[i]) - qBlue(color);
+        const long d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            best = i;
+            bestDistance = d;
+            if (d == 0) break;
+        }
+    }
+    return best;
 }
