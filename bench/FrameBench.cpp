@@ -22,7 +22,8 @@ struct Placement {
 };
 std::vector<Placement> Placements() {
     std::vector<Placement> all;
-    for (int i = 0; i < 100; ++i) all.push_back({(i % 10) * Cell + 34, (i / 10) * Cell + 105, i});
+    for (int i = 0; i < 100; ++i)
+        all.push_back({(i % 10) * Cell + 34, (i / 10) * Cell + 105, i});
     all.push_back({-17, 105, 5});
     all.push_back({FrameW - 17, 139, 6});
     return all;
@@ -43,8 +44,7 @@ struct OwnScene {
     TDirectDrawSurface* Sheet;
     TDirectDrawSurface* Frame;
 
-    template <class T>
-    T* Make() {
+    template <class T> T* Make() {
         auto wrapper = std::make_unique<T>(Device.get());
         T* made = wrapper.get();
         Wrappers.push_back(std::move(wrapper));
@@ -80,7 +80,9 @@ struct OwnScene {
 
 // Made in main, after the application object and freed before it.
 OwnScene* Scene = nullptr;
-OwnScene& Own() { return *Scene; }
+OwnScene& Own() {
+    return *Scene;
+}
 
 void BM_FrameOwn(benchmark::State& state) {
     OwnScene& s = Own();
@@ -99,18 +101,21 @@ void BM_FrameOwn(benchmark::State& state) {
         TRect all = s.Back->ClientRect();
         s.Primary->Blt(&screen, &all, s.Back, fx, DDBLT_WAIT);
     }
-    if (s.Primary->LastResult() != DD_OK || s.Back->LastResult() != DD_OK) state.SkipWithError("a copy failed");
+    if (s.Primary->LastResult() != DD_OK || s.Back->LastResult() != DD_OK)
+        state.SkipWithError("a copy failed");
 }
 BENCHMARK(BM_FrameOwn)->Unit(benchmark::kMicrosecond);
 
 // The same pictures as 32-bit SDL surfaces, copied out of the device's surfaces.
 SDL_Surface* ToSDL(TDirectDrawSurface* from) {
-    SDL_Surface* to = SDL_CreateRGBSurface(0, from->Width(), from->Height(), 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_Surface* to =
+        SDL_CreateRGBSurface(0, from->Width(), from->Height(), 32, 0xFF0000, 0xFF00, 0xFF, 0);
     DDSURFACEDESC d{};
     if (!to || !from->Lock(nullptr, d)) std::abort();
     for (int y = 0; y < from->Height(); ++y)
         std::memcpy(static_cast<uint8_t*>(to->pixels) + y * to->pitch,
-                    static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch, static_cast<size_t>(from->Width()) * 4);
+                    static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch,
+                    static_cast<size_t>(from->Width()) * 4);
     from->Unlock();
     return to;
 }
@@ -140,7 +145,7 @@ void BM_FrameSDL2(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameSDL2)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

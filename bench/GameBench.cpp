@@ -26,8 +26,9 @@ void BM_Scramble(benchmark::State& state) {
 BENCHMARK(BM_Scramble)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
-    QMouseEvent event(type, at, target->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      held, Qt::NoModifier);
+    QMouseEvent event(type, at, target->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -55,8 +56,7 @@ void BM_DragStep(benchmark::State& state) {
         SendMouse(dx, QEvent::MouseMove, {x, 250}, Qt::LeftButton);
         form->DXTimer1Timer(form->DXTimer1, 1);
     }
-    if (form->Puzzle.RowIndex != 5)
-        state.SkipWithError("the movements did not drag row 5");
+    if (form->Puzzle.RowIndex != 5) state.SkipWithError("the movements did not drag row 5");
     SendMouse(dx, QEvent::MouseButtonRelease, {x, 250}, Qt::NoButton);
     form.reset();
 }

@@ -36,19 +36,22 @@ void BM_PlayClick(benchmark::State& state) {
         list.Items().Find("Click")->Play(false);
     }
     state.counters["PlayBuffers"] = click->PlayBufferCount();
-    if (click->PlayBufferCount() != 1) state.SkipWithError("a play made a new copy instead of reusing one");
+    if (click->PlayBufferCount() != 1)
+        state.SkipWithError("a play made a new copy instead of reusing one");
 }
 BENCHMARK(BM_PlayClick)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The wave-file output, written to a scratch file, unless the caller chose an output.
-    const std::string dir = (std::filesystem::temp_directory_path() / "zelvan-sound-bench").string();
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / "zelvan-sound-bench").string();
     std::filesystem::create_directories(dir);
     if (!std::getenv("ALSOFT_CONF")) {
-        std::ofstream(dir + "/alsoft.conf") << "[general]\ndrivers = wave\n[wave]\nfile = " << dir << "/out.wav\n";
+        std::ofstream(dir + "/alsoft.conf")
+            << "[general]\ndrivers = wave\n[wave]\nfile = " << dir << "/out.wav\n";
         setenv("ALSOFT_CONF", (dir + "/alsoft.conf").c_str(), 1);
     }
     QApplication app(argc, argv);

@@ -1,5 +1,5 @@
-// Start-up beyond the splash: from the splash timer's tick to the main window's first painted frame,
-// through the program body's own sequence (windows created in order, the loop run).
+// Start-up beyond the splash: from the splash timer's tick to the main window's first painted
+// frame, through the program body's own sequence (windows created in order, the loop run).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -45,8 +45,7 @@ void BM_StartUpAfterSplash(benchmark::State& state) {
         frmSplash->Timer1->setInterval(0);
         qint64 tickAt = -1;
         QObject::connect(frmSplash->Timer1, &QTimer::timeout, [&] {
-            if (tickAt < 0)
-                tickAt = clock.nsecsElapsed();
+            if (tickAt < 0) tickAt = clock.nsecsElapsed();
         });
         TFirstPaint paint;
         paint.Clock = &clock;
@@ -59,8 +58,7 @@ void BM_StartUpAfterSplash(benchmark::State& state) {
         // Ends the loop once the painted frame is in; the watchdog ends a run that hangs.
         QTimer done;
         QObject::connect(&done, &QTimer::timeout, [&] {
-            if (paint.PaintedAt >= 0 || clock.elapsed() > 10000)
-                application.Terminate();
+            if (paint.PaintedAt >= 0 || clock.elapsed() > 10000) application.Terminate();
         });
         done.start(1);
         application.Run();
@@ -76,7 +74,11 @@ void BM_StartUpAfterSplash(benchmark::State& state) {
         state.SetIterationTime(double(paint.PaintedAt - tickAt) / 1e9);
     }
 }
-BENCHMARK(BM_StartUpAfterSplash)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
+BENCHMARK(BM_StartUpAfterSplash)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
 
 } // namespace
 

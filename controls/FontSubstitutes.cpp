@@ -19,23 +19,20 @@ constexpr Substitute kSubstitutes[] = {
 const Substitute* Find(const std::string& name) {
     const QString wanted = QString::fromStdString(name).trimmed();
     for (const Substitute& s : kSubstitutes)
-        if (wanted.compare(QLatin1String(s.OldName), Qt::CaseInsensitive) == 0)
-            return &s;
+        if (wanted.compare(QLatin1String(s.OldName), Qt::CaseInsensitive) == 0) return &s;
     return nullptr;
 }
 
 } // namespace
 
 QString SubstituteFontFamily(const std::string& name) {
-    if (const Substitute* s = Find(name))
-        return QString::fromLatin1(s->Family);
+    if (const Substitute* s = Find(name)) return QString::fromLatin1(s->Family);
     return QString::fromStdString(name);
 }
 
 QFont MakeFont(const std::string& name, int pixelHeight, bool bold) {
     QFont font(SubstituteFontFamily(name));
-    if (pixelHeight > 0)
-        font.setPixelSize(pixelHeight);
+    if (pixelHeight > 0) font.setPixelSize(pixelHeight);
     const Substitute* s = Find(name);
     font.setBold(bold || (s && s->Bold));
     return font;

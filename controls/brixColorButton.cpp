@@ -19,9 +19,12 @@ constexpr TColor kEdgeDark = 0x00808080;
 
 Qt::Alignment HorizontalFlag(TAlignment alignment) {
     switch (alignment) {
-    case taLeftJustify: return Qt::AlignLeft;
-    case taRightJustify: return Qt::AlignRight;
-    case taCenter: break;
+    case taLeftJustify:
+        return Qt::AlignLeft;
+    case taRightJustify:
+        return Qt::AlignRight;
+    case taCenter:
+        break;
     }
     return Qt::AlignHCenter;
 }
@@ -42,8 +45,7 @@ QString VisibleText(const QString& caption) {
     QString out;
     out.reserve(caption.size());
     for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && ++i == caption.size())
-            break;
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size()) break;
         out += caption[i];
     }
     return out;
@@ -66,71 +68,61 @@ TbrixColorButton::TbrixColorButton(QWidget* parent) : QWidget(parent) {
 TbrixColorButton::~TbrixColorButton() = default;
 
 void TbrixColorButton::SetCaption(const std::string& value) {
-    if (value == FCaption)
-        return;
+    if (value == FCaption) return;
     FCaption = value;
     update();
 }
 
 void TbrixColorButton::SetAlignment(TAlignment value) {
-    if (value == FAlignment)
-        return;
+    if (value == FAlignment) return;
     FAlignment = value;
     update();
 }
 
 void TbrixColorButton::SetAlignmentValue(int value) {
     // Anything but the three known values would leave the caption unplaced; centre it instead.
-    if (value != taLeftJustify && value != taRightJustify)
-        value = taCenter;
+    if (value != taLeftJustify && value != taRightJustify) value = taCenter;
     SetAlignment(static_cast<TAlignment>(value));
 }
 
 void TbrixColorButton::SetWordWrap(bool value) {
-    if (value == FWordWrap)
-        return;
+    if (value == FWordWrap) return;
     FWordWrap = value;
     update();
 }
 
 void TbrixColorButton::SetDown(bool value) {
-    if (value == FDown)
-        return;
+    if (value == FDown) return;
     FDown = value;
     update();
 }
 
 void TbrixColorButton::SetFlat(bool value) {
-    if (value == FFlat)
-        return;
+    if (value == FFlat) return;
     FFlat = value;
     update();
 }
 
 void TbrixColorButton::SetMarginHorizontal(int value) {
-    if (value == FMarginHorizontal)
-        return;
+    if (value == FMarginHorizontal) return;
     FMarginHorizontal = value;
     update();
 }
 
 void TbrixColorButton::SetMarginVertical(int value) {
-    if (value == FMarginVertical)
-        return;
+    if (value == FMarginVertical) return;
     FMarginVertical = value;
     update();
 }
 
 void TbrixColorButton::SetColor(TColor value) {
-    if (value == FColor)
-        return;
+    if (value == FColor) return;
     FColor = value;
     update();
 }
 
 void TbrixColorButton::SetFontColor(TColor value) {
-    if (value == FFontColor)
-        return;
+    if (value == FFontColor) return;
     FFontColor = value;
     update();
 }
@@ -193,11 +185,10 @@ void TbrixColorButton::paintEvent(QPaintEvent*) {
     const int h = height();
     const bool down = FPressed || FDown;
 
-    QRect captionRect = FWordWrap
-        ? EdgeRect(FMarginHorizontal, FMarginVertical, w - FMarginHorizontal, h - FMarginVertical)
-        : EdgeRect(FMarginHorizontal, 0, w - FMarginHorizontal, h);
-    if (down)
-        captionRect.translate(1, 1);
+    QRect captionRect = FWordWrap ? EdgeRect(FMarginHorizontal, FMarginVertical,
+                                             w - FMarginHorizontal, h - FMarginVertical)
+                                  : EdgeRect(FMarginHorizontal, 0, w - FMarginHorizontal, h);
+    if (down) captionRect.translate(1, 1);
 
     enum { EdgeNone, EdgeRaised, EdgeSunken } edge;
     TColor background;
@@ -246,11 +237,10 @@ void TbrixColorButton::paintEvent(QPaintEvent*) {
 
     if (!FCaption.empty() && captionRect.width() > 0 && captionRect.height() > 0) {
         painter.setPen(ToQColor(captionColor));
-        const int flags = FWordWrap
-            ? int(Qt::AlignTop | HorizontalFlag(FAlignment) | Qt::TextWordWrap |
-                  Qt::TextShowMnemonic)
-            : int(Qt::AlignVCenter | HorizontalFlag(FAlignment) | Qt::TextSingleLine |
-                  Qt::TextShowMnemonic);
+        const int flags = FWordWrap ? int(Qt::AlignTop | HorizontalFlag(FAlignment) |
+                                          Qt::TextWordWrap | Qt::TextShowMnemonic)
+                                    : int(Qt::AlignVCenter | HorizontalFlag(FAlignment) |
+                                          Qt::TextSingleLine | Qt::TextShowMnemonic);
         painter.setClipRect(captionRect);
         painter.drawText(captionRect, flags, QString::fromStdString(FCaption));
     }
@@ -286,8 +276,7 @@ void TbrixColorButton::mouseReleaseEvent(QMouseEvent* event) {
             // The handler may close and free the window this button is on.
             QPointer<TbrixColorButton> self(this);
             Click();
-            if (!self)
-                return;
+            if (!self) return;
         }
     }
     MouseUp();
@@ -299,13 +288,11 @@ void TbrixColorButton::MouseDown() {
 }
 
 void TbrixColorButton::Click() {
-    if (FPressed && onclick)
-        onclick(this);
+    if (FPressed && onclick) onclick(this);
 }
 
 void TbrixColorButton::MouseUp() {
-    if (FLatching)
-        FDown = !FDown;
+    if (FLatching) FDown = !FDown;
     FPressed = false;
     repaint();
 }
@@ -323,14 +310,12 @@ void TbrixColorButton::leaveEvent(QEvent* event) {
 }
 
 void TbrixColorButton::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange)
-        update();
+    if (event->type() == QEvent::FontChange) update();
     QWidget::changeEvent(event);
 }
 
 void ApplyCommonButtonLook(TbrixColorButton* button) {
-    if (!button)
-        return;
+    if (!button) return;
     button->SetAlignment(taCenter);
     button->SetWordWrap(false);
     button->SetLatching(false);

@@ -155,6 +155,6 @@ private:
 };
 
 // The look every push button of the program shares: centred caption, no wrap or latch, flat, blue
-// with a white rounded 12-pixel bold caption, light orange (0x008AC6F7) hot and down backgrounds with
-// white captions, margins 8 and 4, hot-tracking on.
+// with a white rounded 12-pixel bold caption, light orange (0x008AC6F7) hot and down backgrounds
+// with white captions, margins 8 and 4, hot-tracking on.
 void ApplyCommonButtonLook(TbrixColorButton* button);

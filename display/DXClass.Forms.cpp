@@ -1,4 +1,5 @@
-// The form base and window procedure replacement as a chain of procedures behind one Qt event filter.
+// The form base and window procedure replacement as a chain of procedures behind one Qt event
+// filter.
 #include "display/DXClass.Forms.h"
 
 #include <QEvent>
@@ -23,8 +24,7 @@ public:
 
     static TSubClassChain* Attach(QWidget* Control) {
         TSubClassChain*& chain = Registry()[Control];
-        if (!chain)
-            chain = new TSubClassChain(Control);
+        if (!chain) chain = new TSubClassChain(Control);
         return chain;
     }
 
@@ -34,8 +34,7 @@ public:
         std::erase(FItems, Item);
         if (FItems.empty()) {
             Retire();
-            if (FDepth == 0)
-                delete this;
+            if (FDepth == 0) delete this;
         }
     }
 
@@ -46,14 +45,12 @@ public:
         ++FDepth;
         Invoke(snapshot, static_cast<int>(snapshot.size()) - 1, Message);
         --FDepth;
-        if (FRetired && FDepth == 0)
-            delete this;
+        if (FRetired && FDepth == 0) delete this;
     }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override {
-        if (Watched != FControl || FItems.empty() || FRetired)
-            return false;
+        if (Watched != FControl || FItems.empty() || FRetired) return false;
         TMessage message;
         message.Msg = static_cast<int>(Event->type());
         message.Event = Event;
@@ -72,7 +69,8 @@ private:
     // Calls the replacement at position Index of the snapshot (skipping those freed meanwhile);
     // below the oldest one lies the widget's own handling.
     void Invoke(const std::vector<TControlSubClass*>& Snapshot, int Index, TMessage& Message) {
-        while (Index >= 0 && std::find(FItems.begin(), FItems.end(), Snapshot[Index]) == FItems.end())
+        while (Index >= 0 &&
+               std::find(FItems.begin(), FItems.end(), Snapshot[Index]) == FItems.end())
             --Index;
         if (Index < 0) {
             if (Message.Event && FControl)
@@ -86,14 +84,11 @@ private:
 
     // Leaves the registry and the control; the object itself goes once no delivery runs in it.
     void Retire() {
-        if (FRetired)
-            return;
+        if (FRetired) return;
         FRetired = true;
         auto it = Registry().find(FKey);
-        if (it != Registry().end() && it->second == this)
-            Registry().erase(it);
-        if (FControl)
-            FControl->removeEventFilter(this);
+        if (it != Registry().end() && it->second == this) Registry().erase(it);
+        if (FControl) FControl->removeEventFilter(this);
         for (TControlSubClass* item : FItems)
             item->FChain = nullptr;
         FItems.clear();
@@ -101,8 +96,7 @@ private:
 
     void ControlDestroyed() {
         Retire();
-        if (FDepth == 0)
-            delete this;
+        if (FDepth == 0) delete this;
     }
 
     QPointer<QWidget> FControl;
@@ -112,25 +106,24 @@ private:
     bool FRetired = false;
 };
 
-TControlSubClass::TControlSubClass(QWidget* Control, TControlSubClassProc Proc) : FProc(std::move(Proc)) {
-    if (!Control)
-        throw EInvalidOperation("No control to replace the window procedure of");
-    if (!FProc)
-        throw EInvalidOperation("No window procedure given");
+TControlSubClass::TControlSubClass(QWidget* Control, TControlSubClassProc Proc)
+    : FProc(std::move(Proc)) {
+    if (!Control) throw EInvalidOperation("No control to replace the window procedure of");
+    if (!FProc) throw EInvalidOperation("No window procedure given");
     FChain = TSubClassChain::Attach(Control);
     FChain->Add(this);
 }
 
 TControlSubClass::~TControlSubClass() {
-    if (FChain)
-        FChain->Remove(this);
+    if (FChain) FChain->Remove(this);
 }
 
-QWidget* TControlSubClass::Control() const { return FChain ? FChain->Control() : nullptr; }
+QWidget* TControlSubClass::Control() const {
+    return FChain ? FChain->Control() : nullptr;
+}
 
 bool TControlSubClass::Perform(QWidget* Control, TMessage& Message) {
-    if (TSubClassChain* chain = TSubClassChain::Of(Control))
-        chain->Deliver(Message);
+    if (TSubClassChain* chain = TSubClassChain::Of(Control)) chain->Deliver(Message);
     return Message.Result;
 }
 
@@ -140,8 +133,7 @@ int g_FormCount = 0;
 
 TDXForm::TDXForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     ++g_FormCount;
-    if (Application)
-        Application->RegisterForm(this);
+    if (Application) Application->RegisterForm(this);
 }
 
 TDXForm::~TDXForm() {
@@ -151,19 +143,21 @@ TDXForm::~TDXForm() {
     --g_FormCount;
 }
 
-int TDXForm::FormCount() { return g_FormCount; }
+int TDXForm::FormCount() {
+    return g_FormCount;
+}
 
-int TDXForm::ModalResult() const { return property("ModalResult").toInt(); }
+int TDXForm::ModalResult() const {
+    return property("ModalResult").toInt();
+}
 
 void TDXForm::SetModalResult(int Value) {
     setProperty("ModalResult", Value);
-    if (Value != mrNone && Application)
-        Application->WakeUp();
+    if (Value != mrNone && Application) Application->WakeUp();
 }
 
 int TDXForm::ShowModal() {
-    if (!Application)
-        throw EInvalidOperation("No application object to show the form modally");
+    if (!Application) throw EInvalidOperation("No application object to show the form modally");
     return Application->ShowModal(this);
 }
 

@@ -13,7 +13,8 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 // A replacement procedure: receives every message of the control (Qt events, and wmDestroy when a
 // form is being destroyed) together with the previous handling, which it calls itself — before,
 // after or not at all. A message it does not pass on is swallowed.
-using TControlSubClassProc = std::function<void(TMessage& Message, const TWndMethod& DefWindowProc)>;
+using TControlSubClassProc =
+    std::function<void(TMessage& Message, const TWndMethod& DefWindowProc)>;
 
 // Replaces a control's message handling by Proc for the life of this object. Several replacements
 // on one control chain: the newest sees a message first and its DefWindowProc leads to the one

@@ -6,15 +6,16 @@
 #include "platform/rtl/Clock.h"
 
 namespace {
-bool ApplicationActive() { return !Application || Application->Active(); }
+bool ApplicationActive() {
+    return !Application || Application->Active();
+}
 
 // Count × 1000 / Window rounded to the nearest integer, ties to the even neighbour.
 int RoundedRate(int Count, int Window) {
     const long long num = static_cast<long long>(Count) * 1000;
     long long q = num / Window;
     const long long twice = (num % Window) * 2;
-    if (twice > Window || (twice == Window && (q & 1)))
-        ++q;
+    if (twice > Window || (twice == Window && (q & 1))) ++q;
     return static_cast<int>(q);
 }
 } // namespace
@@ -26,16 +27,13 @@ TCustomDXTimer::TCustomDXTimer(QObject* Owner) : TComponent(Owner) {
 
 TCustomDXTimer::~TCustomDXTimer() {
     Stop();
-    if (Application && FHook)
-        Application->UnhookMainWindow(FHook);
+    if (Application && FHook) Application->UnhookMainWindow(FHook);
 }
 
 void TCustomDXTimer::SetActiveOnly(bool Value) {
-    if (FActiveOnly == Value)
-        return;
+    if (FActiveOnly == Value) return;
     FActiveOnly = Value;
-    if (!FStarted)
-        return;
+    if (!FStarted) return;
     if (FActiveOnly && !ApplicationActive())
         Suspend();
     else if (!FActiveOnly && !Running())
@@ -43,11 +41,9 @@ void TCustomDXTimer::SetActiveOnly(bool Value) {
 }
 
 void TCustomDXTimer::SetEnabled(bool Value) {
-    if (FEnabled == Value)
-        return;
+    if (FEnabled == Value) return;
     FEnabled = Value;
-    if (Loading())
-        return;
+    if (Loading()) return;
     if (FEnabled)
         Start();
     else
@@ -55,16 +51,14 @@ void TCustomDXTimer::SetEnabled(bool Value) {
 }
 
 void TCustomDXTimer::SetInterval(int Value) {
-    if (Value == FInterval)
-        return;
+    if (Value == FInterval) return;
     FInterval = Value < 0 ? 0 : Value;
     FIntervalStep = Value < 1 ? 1 : Value;
 }
 
 void TCustomDXTimer::Loaded() {
     TComponent::Loaded();
-    if (FEnabled)
-        Start();
+    if (FEnabled) Start();
 }
 
 bool TCustomDXTimer::Running() const {
@@ -73,14 +67,12 @@ bool TCustomDXTimer::Running() const {
 
 void TCustomDXTimer::Start() {
     Stop();
-    if (!FActiveOnly || ApplicationActive())
-        Resume();
+    if (!FActiveOnly || ApplicationActive()) Resume();
     FStarted = true;
 }
 
 void TCustomDXTimer::Stop() {
-    if (!FStarted)
-        return;
+    if (!FStarted) return;
     Suspend();
     FStarted = false;
 }
@@ -107,16 +99,13 @@ void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
     Done = false;
     const uint32_t now = TimeGetTime();
     const uint32_t elapsed = now - FLastTickTime;
-    if (elapsed < static_cast<uint32_t>(FInterval))
-        return;
+    if (elapsed < static_cast<uint32_t>(FInterval)) return;
     FLastTickTime = now;
     uint32_t lag = elapsed / static_cast<uint32_t>(FIntervalStep);
-    if (lag < 1)
-        lag = 1;
+    if (lag < 1) lag = 1;
     ++FRateTickCount;
     int window = static_cast<int32_t>(now - FRateWindowStart);
-    if (window < 1)
-        window = 1;
+    if (window < 1) window = 1;
     if (window >= 1000) {
         FFrameRate = RoundedRate(FRateTickCount, window);
         FRateTickCount = 0;
@@ -126,31 +115,26 @@ void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
 }
 
 void TCustomDXTimer::HandleActivate() {
-    if (OnActivate)
-        OnActivate(this);
+    if (OnActivate) OnActivate(this);
 }
 
 void TCustomDXTimer::HandleDeactivate() {
-    if (OnDeactivate)
-        OnDeactivate(this);
+    if (OnDeactivate) OnDeactivate(this);
 }
 
 void TCustomDXTimer::HandleTimer(int LagCount) {
-    if (OnTimer)
-        OnTimer(this, LagCount);
+    if (OnTimer) OnTimer(this, LagCount);
 }
 
 bool TCustomDXTimer::AppProc(TMessage& Message) {
     switch (Message.Msg) {
     case amActivate:
         HandleActivate();
-        if (FStarted && FActiveOnly)
-            Resume();
+        if (FStarted && FActiveOnly) Resume();
         break;
     case amDeactivate:
         HandleDeactivate();
-        if (FStarted && FActiveOnly)
-            Suspend();
+        if (FStarted && FActiveOnly) Suspend();
         break;
     default:
         break;

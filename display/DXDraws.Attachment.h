@@ -6,5 +6,6 @@
 
 // Held by a component that follows a display control (the image list, the sprite engine): it
 // registers the component's notice handler with the control and detaches when the control goes.
-using TDXDrawAttachment = TListenerAttachment<TCustomDXDraw, TDXDrawNotifyKind, &TCustomDXDraw::RegisterListener,
-                                              &TCustomDXDraw::UnregisterListener, dnDestroying>;
+using TDXDrawAttachment =
+    TListenerAttachment<TCustomDXDraw, TDXDrawNotifyKind, &TCustomDXDraw::RegisterListener,
+                        &TCustomDXDraw::UnregisterListener, dnDestroying>;

@@ -26,14 +26,21 @@ TShiftState ShiftOf(const QMouseEvent* Event) {
 
 bool ButtonOf(const QMouseEvent* Event, TMouseButton& Button) {
     switch (Event->button()) {
-    case Qt::LeftButton: Button = mbLeft; return true;
-    case Qt::RightButton: Button = mbRight; return true;
-    case Qt::MiddleButton: Button = mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        Button = mbLeft;
+        return true;
+    case Qt::RightButton:
+        Button = mbRight;
+        return true;
+    case Qt::MiddleButton:
+        Button = mbMiddle;
+        return true;
+    default:
+        return false;
     }
 }
 
-}  // namespace
+} // namespace
 
 void TCustomDXDraw::ReportError(QObject* Sender, const std::exception& E) {
     if (Application)
@@ -42,7 +49,8 @@ void TCustomDXDraw::ReportError(QObject* Sender, const std::exception& E) {
         std::fprintf(stderr, "%s\n", E.what());
 }
 
-// ---- Window --------------------------------------------------------------------------------------
+// ---- Window
+// --------------------------------------------------------------------------------------
 
 void TCustomDXDraw::ParentChanged() {
     FForm = nullptr;
@@ -55,7 +63,9 @@ void TCustomDXDraw::ParentChanged() {
     }
     if (FForm)
         FFormHook = std::make_unique<TControlSubClass>(
-            FForm, [this](TMessage& Message, const TWndMethod& DefWindowProc) { FormWndProc(Message, DefWindowProc); });
+            FForm, [this](TMessage& Message, const TWndMethod& DefWindowProc) {
+                FormWndProc(Message, DefWindowProc);
+            });
 }
 
 void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowProc) {
@@ -70,7 +80,8 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
         return;
     case QEvent::WindowDeactivate:
         if (TDirectDraw* device = Device(); FInitialized && FNowOptions.Contains(doFullScreen) &&
-                                            FNowOptions.Contains(doFlip) && device && device->DrawInterface())
+                                            FNowOptions.Contains(doFlip) && device &&
+                                            device->DrawInterface())
             device->SetLastResult(device->DrawInterface()->FlipToGDISurface());
         DefWindowProc(Message);
         return;
@@ -139,7 +150,8 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
     QPainter painter(this);
     static const TDirectDrawPresentation presentation = [] {
         try {
-            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll", "DirectDrawPresentation");
+            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll",
+                                                                   "DirectDrawPresentation");
         } catch (const std::exception&) {
             return TDirectDrawPresentation{};
         }
@@ -149,8 +161,9 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
         for (const QRect& r : Event->region())
             painter.drawImage(r.topLeft(), *image, r);
     } else {
-        painter.fillRect(Event->rect(), QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
-                                               GetBValue(ColorToRGB(FColor))));
+        painter.fillRect(Event->rect(),
+                         QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
+                                GetBValue(ColorToRGB(FColor))));
     }
 }
 

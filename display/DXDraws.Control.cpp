@@ -13,8 +13,8 @@ TDXDrawColorTable MakeSystemPalette() {
     // The static colours every palettised screen reserves, and a colour cube with a grey ramp
     // between them.
     static const std::uint8_t low[10][3] = {
-        {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},
-        {128, 0, 128},   {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+        {0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+        {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
     static const std::uint8_t high[10][3] = {
         {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
         {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
@@ -36,7 +36,7 @@ TDXDrawColorTable MakeSystemPalette() {
     return t;
 }
 
-}  // namespace
+} // namespace
 
 const TDXDrawColorTable& SystemPaletteTable() {
     static const TDXDrawColorTable table = MakeSystemPalette();
@@ -81,8 +81,7 @@ void TCustomDXDraw::Loaded() {
         FSurfaceHeight = height();
     }
     NotifyEventList(dnSurfaceSize);
-    if (FAutoInitialize && !FFormHook)
-        Initialize();
+    if (FAutoInitialize && !FFormHook) Initialize();
 }
 
 // ---- Properties --------------------------------------------------------------------------------
@@ -106,18 +105,21 @@ void TCustomDXDraw::SetOptions(TDXDrawOptions Value) {
 void TCustomDXDraw::DeriveOptions() {
     if (FInitialized) {
         constexpr std::uint16_t buildTime = 0x7F37;
-        TDXDrawOptions o = TDXDrawOptions::FromBits(
-            static_cast<std::uint16_t>((FNowOptions.Bits() & buildTime) | (FOptions.Bits() & ~buildTime)));
+        TDXDrawOptions o = TDXDrawOptions::FromBits(static_cast<std::uint16_t>(
+            (FNowOptions.Bits() & buildTime) | (FOptions.Bits() & ~buildTime)));
         if (!o.Contains(do3D))
-            for (TDXDrawOption x : {doRetainedMode, doHardware, doSelectDriver, doZBuffer}) o.Exclude(x);
+            for (TDXDrawOption x : {doRetainedMode, doHardware, doSelectDriver, doZBuffer})
+                o.Exclude(x);
         FNowOptions = o;
         return;
     }
     TDXDrawOptions o = FOptions;
     if (!o.Contains(doFullScreen))
-        for (TDXDrawOption x : {doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip}) o.Exclude(x);
+        for (TDXDrawOption x : {doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip})
+            o.Exclude(x);
     if (!o.Contains(do3D))
-        for (TDXDrawOption x : {doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer})
+        for (TDXDrawOption x :
+             {doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer})
             o.Exclude(x);
     if (o.Contains(doSystemMemory)) o.Exclude(doFlip);
     if (o.Contains(doDirectX7Mode)) o.Exclude(doRetainedMode);
@@ -125,11 +127,21 @@ void TCustomDXDraw::DeriveOptions() {
     FNowOptions = o;
 }
 
-TDirectDraw* TCustomDXDraw::Device() const { return FDriver ? FDriver->Device() : nullptr; }
-TDirectDrawSurface* TCustomDXDraw::Primary() const { return FDriver ? FDriver->Primary() : nullptr; }
-TDirectDrawSurface* TCustomDXDraw::Surface() const { return FDriver ? FDriver->Surface() : nullptr; }
-TDirectDrawClipper* TCustomDXDraw::Clipper() const { return FDriver ? FDriver->Clipper() : nullptr; }
-TDirectDrawPalette* TCustomDXDraw::Palette() const { return FDriver ? FDriver->Palette() : nullptr; }
+TDirectDraw* TCustomDXDraw::Device() const {
+    return FDriver ? FDriver->Device() : nullptr;
+}
+TDirectDrawSurface* TCustomDXDraw::Primary() const {
+    return FDriver ? FDriver->Primary() : nullptr;
+}
+TDirectDrawSurface* TCustomDXDraw::Surface() const {
+    return FDriver ? FDriver->Surface() : nullptr;
+}
+TDirectDrawClipper* TCustomDXDraw::Clipper() const {
+    return FDriver ? FDriver->Clipper() : nullptr;
+}
+TDirectDrawPalette* TCustomDXDraw::Palette() const {
+    return FDriver ? FDriver->Palette() : nullptr;
+}
 
 int TCustomDXDraw::SurfaceWidth() const {
     TDirectDrawSurface* back = Surface();
@@ -180,8 +192,9 @@ void TCustomDXDraw::RegisterListener(TDXDrawNotifyEvent Callback, void* Data) {
 }
 
 void TCustomDXDraw::UnregisterListener(TDXDrawNotifyEvent Callback, void* Data) {
-    auto it = std::find_if(FNotifyEventList.begin(), FNotifyEventList.end(),
-                           [&](const TListener& l) { return l.Callback == Callback && l.Data == Data; });
+    auto it =
+        std::find_if(FNotifyEventList.begin(), FNotifyEventList.end(),
+                     [&](const TListener& l) { return l.Callback == Callback && l.Data == Data; });
     if (it == FNotifyEventList.end()) return;
     FNotifyEventList.erase(it);
     if (FSurfaceInitializeFired) Callback(Data, this, dnFinalizeSurface);
@@ -193,21 +206,34 @@ void TCustomDXDraw::NotifyEventList(TDXDrawNotifyKind NotifyType) {
     // being told; those removed meanwhile are skipped and nobody is told twice.
     const std::vector<TListener> snapshot = FNotifyEventList;
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-        const bool still = std::any_of(FNotifyEventList.begin(), FNotifyEventList.end(), [&](const TListener& l) {
-            return l.Callback == it->Callback && l.Data == it->Data;
-        });
+        const bool still =
+            std::any_of(FNotifyEventList.begin(), FNotifyEventList.end(), [&](const TListener& l) {
+                return l.Callback == it->Callback && l.Data == it->Data;
+            });
         if (still) it->Callback(it->Data, this, NotifyType);
     }
 }
 
 // ---- Events ------------------------------------------------------------------------------------
 
-void TCustomDXDraw::HandleFinalize() { if (OnFinalize) OnFinalize(this); }
-void TCustomDXDraw::HandleFinalizeSurface() { if (OnFinalizeSurface) OnFinalizeSurface(this); }
-void TCustomDXDraw::HandleInitialize() { if (OnInitialize) OnInitialize(this); }
-void TCustomDXDraw::HandleInitializeSurface() { if (OnInitializeSurface) OnInitializeSurface(this); }
-void TCustomDXDraw::HandleInitializing() { if (OnInitializing) OnInitializing(this); }
-void TCustomDXDraw::HandleRestoreSurface() { if (OnRestoreSurface) OnRestoreSurface(this); }
+void TCustomDXDraw::HandleFinalize() {
+    if (OnFinalize) OnFinalize(this);
+}
+void TCustomDXDraw::HandleFinalizeSurface() {
+    if (OnFinalizeSurface) OnFinalizeSurface(this);
+}
+void TCustomDXDraw::HandleInitialize() {
+    if (OnInitialize) OnInitialize(this);
+}
+void TCustomDXDraw::HandleInitializeSurface() {
+    if (OnInitializeSurface) OnInitializeSurface(this);
+}
+void TCustomDXDraw::HandleInitializing() {
+    if (OnInitializing) OnInitializing(this);
+}
+void TCustomDXDraw::HandleRestoreSurface() {
+    if (OnRestoreSurface) OnRestoreSurface(this);
+}
 
 // ---- Building and tearing down -----------------------------------------------------------------
 
@@ -334,10 +360,12 @@ void TCustomDXDraw::PaletteEntries(const TDXDrawColorTable& Table, PALETTEENTRY*
         Entries[i] = PALETTEENTRY{Table[i].Red, Table[i].Green, Table[i].Blue, 0};
     if (!FNowOptions.Contains(doAllowPalette256)) {
         const TDXDrawColorTable& sys = SystemPaletteTable();
-        for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 246, 247, 248, 249, 250, 251, 252, 253, 254, 255})
+        for (int i :
+             {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 246, 247, 248, 249, 250, 251, 252, 253, 254, 255})
             Entries[i] = PALETTEENTRY{sys[i].Red, sys[i].Green, sys[i].Blue, 0};
     }
-    for (int i = 0; i < 256; ++i) Entries[i].peFlags = 0x40;
+    for (int i = 0; i < 256; ++i)
+        Entries[i].peFlags = 0x40;
 }
 
 void TCustomDXDraw::ApplyColorTable(const TDXDrawColorTable& Table) {
@@ -370,14 +398,17 @@ bool TCustomDXDraw::CheckSurfaces() {
     TDirectDrawSurface* back = Surface();
     if (!FInitialized || FUpdating || !primary || !primary->SurfaceInterface()) return false;
     const bool primaryLost = primary->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
-    const bool backLost = back && back->SurfaceInterface() && back->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
+    const bool backLost =
+        back && back->SurfaceInterface() && back->SurfaceInterface()->IsLost() == DDERR_SURFACELOST;
     if (!primaryLost && !backLost) return true;
     Restore();
     // Restoring may have torn the display down (a listener failing): ask the driver again.
     primary = Primary();
     back = Surface();
-    if (!primary || !primary->SurfaceInterface() || !back || !back->SurfaceInterface()) return false;
-    return primary->SurfaceInterface()->IsLost() == DD_OK && back->SurfaceInterface()->IsLost() == DD_OK;
+    if (!primary || !primary->SurfaceInterface() || !back || !back->SurfaceInterface())
+        return false;
+    return primary->SurfaceInterface()->IsLost() == DD_OK &&
+           back->SurfaceInterface()->IsLost() == DD_OK;
 }
 
 bool TCustomDXDraw::CanDraw() {

@@ -53,7 +53,8 @@ class TDXDrawOptions {
 public:
     constexpr TDXDrawOptions() = default;
     constexpr TDXDrawOptions(std::initializer_list<TDXDrawOption> Items) {
-        for (TDXDrawOption o : Items) FBits = static_cast<std::uint16_t>(FBits | Bit(o));
+        for (TDXDrawOption o : Items)
+            FBits = static_cast<std::uint16_t>(FBits | Bit(o));
     }
     static constexpr TDXDrawOptions FromBits(std::uint16_t Bits) {
         TDXDrawOptions s;
@@ -67,13 +68,15 @@ public:
     constexpr bool operator==(const TDXDrawOptions&) const = default;
 
 private:
-    static constexpr std::uint16_t Bit(TDXDrawOption o) { return static_cast<std::uint16_t>(1u << o); }
+    static constexpr std::uint16_t Bit(TDXDrawOption o) {
+        return static_cast<std::uint16_t>(1u << o);
+    }
     std::uint16_t FBits = 0;
 };
 
 // The options of a new control (and of the game's display): value 0x348C.
-constexpr TDXDrawOptions DefaultDXDrawOptions{doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode,
-                                              doHardware, doSelectDriver};
+constexpr TDXDrawOptions DefaultDXDrawOptions{doAllowReboot,  doWaitVBlank, doCenter,
+                                              doDirectX7Mode, doHardware,   doSelectDriver};
 
 // ---- Notifications ---------------------------------------------------------------------------
 
@@ -89,7 +92,8 @@ enum TDXDrawNotifyKind {
 };
 
 // A listener is the pair (callback, data); the callback gets (data, sender, kind).
-using TDXDrawNotifyEvent = void (*)(void* Data, TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyType);
+using TDXDrawNotifyEvent = void (*)(void* Data, TCustomDXDraw* Sender,
+                                    TDXDrawNotifyKind NotifyType);
 
 // One colour of ColorTable / DefaultColorTable.
 struct TDXDrawRGB {

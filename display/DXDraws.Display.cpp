@@ -11,7 +11,9 @@
 
 TDXDrawDisplay::TDXDrawDisplay(TCustomDXDraw* DXDraw) : FDXDraw(DXDraw) {}
 
-TDirectDraw* TDXDrawDisplay::Device() const { return FDXDraw ? FDXDraw->Device() : nullptr; }
+TDirectDraw* TDXDrawDisplay::Device() const {
+    return FDXDraw ? FDXDraw->Device() : nullptr;
+}
 
 void TDXDrawDisplay::SetBitCount(int Value) {
     if (Value != 8 && Value != 16 && Value != 24 && Value != 32)
@@ -39,19 +41,21 @@ HRESULT AddMode(DDSURFACEDESC* desc, void* context) {
     modes->push_back(m);
     return DDENUMRET_OK;
 }
-}  // namespace
+} // namespace
 
 const std::vector<TDXDrawDisplayMode>& TDXDrawDisplay::Modes() {
     if (!FModesRead) {
         TDirectDraw* device = Device();
         if (device && device->DrawInterface()) {
             FModes.clear();
-            device->SetLastResult(device->DrawInterface()->EnumDisplayModes(0, nullptr, &FModes, AddMode));
-            std::stable_sort(FModes.begin(), FModes.end(), [](const TDXDrawDisplayMode& a, const TDXDrawDisplayMode& b) {
-                if (a.Width != b.Width) return a.Width < b.Width;
-                if (a.Height != b.Height) return a.Height < b.Height;
-                return a.BitCount < b.BitCount;
-            });
+            device->SetLastResult(
+                device->DrawInterface()->EnumDisplayModes(0, nullptr, &FModes, AddMode));
+            std::stable_sort(FModes.begin(), FModes.end(),
+                             [](const TDXDrawDisplayMode& a, const TDXDrawDisplayMode& b) {
+                                 if (a.Width != b.Width) return a.Width < b.Width;
+                                 if (a.Height != b.Height) return a.Height < b.Height;
+                                 return a.BitCount < b.BitCount;
+                             });
             FModesRead = true;
         }
     }
@@ -82,7 +86,8 @@ bool TDXDrawDisplay::ChangeMode(int Width, int Height, int BitCount) {
     auto search = [&](bool sameRatio) {
         for (int i = 0; i < static_cast<int>(modes.size()); ++i) {
             const TDXDrawDisplayMode& m = modes[i];
-            if (sameRatio && static_cast<long long>(m.Width) * Height != static_cast<long long>(Width) * m.Height)
+            if (sameRatio && static_cast<long long>(m.Width) * Height !=
+                                 static_cast<long long>(Width) * m.Height)
                 continue;
             if (m.Width > bestWidth || m.Height > bestHeight) continue;
             if (FixedSize) {

@@ -97,7 +97,9 @@ void TDXDrawDriverBlt::InitializeSurface(int Width, int Height) {
     FSurface->Fill(0);
 }
 
-void TDXDrawDriverBlt::SetSize(int Width, int Height) { InitializeSurface(Width, Height); }
+void TDXDrawDriverBlt::SetSize(int Width, int Height) {
+    InitializeSurface(Width, Height);
+}
 
 TDXDrawFlipResult TDXDrawDriverBlt::Flip() {
     TCustomDXDraw* d = FDXDraw;
@@ -109,12 +111,14 @@ TDXDrawFlipResult TDXDrawDriverBlt::Flip() {
     if (options.Contains(doStretch)) {
         dest = Bounds(origin.x(), origin.y(), d->width(), d->height());
     } else {
-        if (options.Contains(doCenter)) origin += QPoint((d->width() - sw) / 2, (d->height() - sh) / 2);
+        if (options.Contains(doCenter))
+            origin += QPoint((d->width() - sw) / 2, (d->height() - sh) / 2);
         dest = Bounds(origin.x(), origin.y(), sw, sh);
     }
     TDXDrawFlipResult result;
     if (options.Contains(doWaitVBlank)) {
-        FDevice->SetLastResult(FDevice->RequireDrawInterface()->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr));
+        FDevice->SetLastResult(
+            FDevice->RequireDrawInterface()->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr));
         result.WaitedForVerticalBlank = true;
     }
     DDBLTFX fx{};
@@ -149,7 +153,8 @@ void TDXDrawDriverFlip::Initialize(int, int) {
 
     FClipper = std::make_unique<TDirectDrawClipper>(FDevice.get());
 
-    MakePalette(DDPCAPS_8BIT | (FDXDraw->EffectiveOptions().Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
+    MakePalette(DDPCAPS_8BIT |
+                (FDXDraw->EffectiveOptions().Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
     FPrimary->SetPalette(FPalette.get());
     FSurface->SetPalette(FPalette.get());
 }

@@ -10,7 +10,9 @@
 
 namespace {
 
-RECT ToRECT(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+RECT ToRECT(const TRect& r) {
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
 
 // Clips destination d and source s against the destination's and the source's client rectangles.
 // Dest edges first, then source edges, left/top before right/bottom. In a mirrored direction the
@@ -20,45 +22,69 @@ bool ClipPair(TRect& d, const TRect& cd, TRect& s, const TRect& cs, bool mirrorX
     // Destination left / top.
     if (d.Left < cd.Left) {
         int a = cd.Left - d.Left;
-        if (mirrorX) s.Right -= a; else s.Left += a;
+        if (mirrorX)
+            s.Right -= a;
+        else
+            s.Left += a;
         d.Left = cd.Left;
     }
     if (d.Top < cd.Top) {
         int a = cd.Top - d.Top;
-        if (mirrorY) s.Bottom -= a; else s.Top += a;
+        if (mirrorY)
+            s.Bottom -= a;
+        else
+            s.Top += a;
         d.Top = cd.Top;
     }
     // Source left / top.
     if (s.Left < cs.Left) {
         int a = cs.Left - s.Left;
-        if (mirrorX) d.Right -= a; else d.Left += a;
+        if (mirrorX)
+            d.Right -= a;
+        else
+            d.Left += a;
         s.Left = cs.Left;
     }
     if (s.Top < cs.Top) {
         int a = cs.Top - s.Top;
-        if (mirrorY) d.Bottom -= a; else d.Top += a;
+        if (mirrorY)
+            d.Bottom -= a;
+        else
+            d.Top += a;
         s.Top = cs.Top;
     }
     // Destination right / bottom.
     if (d.Right > cd.Right) {
         int a = d.Right - cd.Right;
-        if (mirrorX) s.Left += a; else s.Right -= a;
+        if (mirrorX)
+            s.Left += a;
+        else
+            s.Right -= a;
         d.Right = cd.Right;
     }
     if (d.Bottom > cd.Bottom) {
         int a = d.Bottom - cd.Bottom;
-        if (mirrorY) s.Top += a; else s.Bottom -= a;
+        if (mirrorY)
+            s.Top += a;
+        else
+            s.Bottom -= a;
         d.Bottom = cd.Bottom;
     }
     // Source right / bottom.
     if (s.Right > cs.Right) {
         int a = s.Right - cs.Right;
-        if (mirrorX) d.Left += a; else d.Right -= a;
+        if (mirrorX)
+            d.Left += a;
+        else
+            d.Right -= a;
         s.Right = cs.Right;
     }
     if (s.Bottom > cs.Bottom) {
         int a = s.Bottom - cs.Bottom;
-        if (mirrorY) d.Top += a; else d.Bottom -= a;
+        if (mirrorY)
+            d.Top += a;
+        else
+            d.Bottom -= a;
         s.Bottom = cs.Bottom;
     }
     return d.Left < d.Right && d.Top < d.Bottom && s.Left < s.Right && s.Top < s.Bottom;
@@ -70,7 +96,7 @@ DDBLTFX NoEffects() {
     return fx;
 }
 
-}  // namespace
+} // namespace
 
 TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* device) : FDDraw(device) {
     if (!FDDraw) throw EDirectDrawSurfaceError(Format(SNotMade, "IDirectDraw"));
@@ -122,7 +148,7 @@ void TDirectDrawSurface::ReleaseInterfaces() {
 
 void TDirectDrawSurface::SetSurfaceInterface(IDirectDrawSurface* surface) {
     if (surface && surface == FISurface) return;
-    if (surface) surface->AddRef();  // in case the only other reference is the one dropped below
+    if (surface) surface->AddRef(); // in case the only other reference is the one dropped below
     ReleaseInterfaces();
     FHasClipper = false;
     FLockCount = 0;
@@ -131,9 +157,12 @@ void TDirectDrawSurface::SetSurfaceInterface(IDirectDrawSurface* surface) {
     if (!surface) return;
 
     void* v = nullptr;
-    if (surface->QueryInterface(IID_IDirectDrawSurface, &v) == DD_OK) FISurface = static_cast<IDirectDrawSurface*>(v);
-    if (surface->QueryInterface(IID_IDirectDrawSurface4, &v) == DD_OK) FISurface4 = static_cast<IDirectDrawSurface4*>(v);
-    if (RequireDevice().DrawInterface7() && surface->QueryInterface(IID_IDirectDrawSurface7, &v) == DD_OK)
+    if (surface->QueryInterface(IID_IDirectDrawSurface, &v) == DD_OK)
+        FISurface = static_cast<IDirectDrawSurface*>(v);
+    if (surface->QueryInterface(IID_IDirectDrawSurface4, &v) == DD_OK)
+        FISurface4 = static_cast<IDirectDrawSurface4*>(v);
+    if (RequireDevice().DrawInterface7() &&
+        surface->QueryInterface(IID_IDirectDrawSurface7, &v) == DD_OK)
         FISurface7 = static_cast<IDirectDrawSurface7*>(v);
     surface->Release();
     if (!FISurface) return;
@@ -192,8 +221,8 @@ bool TDirectDrawSurface::Restore() {
     return LastResult() == DD_OK;
 }
 
-bool TDirectDrawSurface::Blt(const TRect* destRect, const TRect* sourceRect, const TDirectDrawSurface* source,
-                             const DDBLTFX& fx, DWORD flags) {
+bool TDirectDrawSurface::Blt(const TRect* destRect, const TRect* sourceRect,
+                             const TDirectDrawSurface* source, const DDBLTFX& fx, DWORD flags) {
     if (!FISurface) return false;
     RECT d{}, s{};
     if (destRect) d = ToRECT(*destRect);
@@ -203,8 +232,8 @@ bool TDirectDrawSurface::Blt(const TRect* destRect, const TRect* sourceRect, con
     return LastResult() == DD_OK;
 }
 
-bool TDirectDrawSurface::BltFast(int x, int y, const TDirectDrawSurface* source, const TRect& sourceRect,
-                                 DWORD flags) {
+bool TDirectDrawSurface::BltFast(int x, int y, const TDirectDrawSurface* source,
+                                 const TRect& sourceRect, DWORD flags) {
     if (!FISurface) return false;
     if (x < 0 || y < 0) {
         // The platform takes unsigned coordinates; a negative one can only be a caller's error.
@@ -217,8 +246,8 @@ bool TDirectDrawSurface::BltFast(int x, int y, const TDirectDrawSurface* source,
     return LastResult() == DD_OK;
 }
 
-void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect, const TDirectDrawSurface* source,
-                              bool transparent) {
+void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect,
+                              const TDirectDrawSurface* source, bool transparent) {
     if (!source || x > Width() || y > Height()) return;
     const DWORD fastFlags = transparent ? DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT : DDBLTFAST_WAIT;
     const DWORD bltFlags = transparent ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT;
@@ -329,16 +358,30 @@ DWORD TDirectDrawSurface::Pixels(int x, int y) {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
     DDSURFACEDESC d{};
     if (!Lock(nullptr, d)) return 0;
-    const uint8_t* row = static_cast<const uint8_t*>(d.lpSurface) + static_cast<ptrdiff_t>(y) * d.lPitch;
+    const uint8_t* row =
+        static_cast<const uint8_t*>(d.lpSurface) + static_cast<ptrdiff_t>(y) * d.lPitch;
     DWORD value = 0;
     switch (d.ddpfPixelFormat.dwRGBBitCount) {
-    case 1: value = (row[x / 8] >> (7 - x % 8)) & 1; break;
-    case 4: value = (x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F; break;
-    case 8: value = row[x]; break;
-    case 16: value = row[2 * x] | row[2 * x + 1] << 8; break;
-    case 24: value = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16; break;
-    case 32: std::memcpy(&value, row + 4 * x, 4); break;
-    default: break;
+    case 1:
+        value = (row[x / 8] >> (7 - x % 8)) & 1;
+        break;
+    case 4:
+        value = (x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
+        break;
+    case 8:
+        value = row[x];
+        break;
+    case 16:
+        value = row[2 * x] | row[2 * x + 1] << 8;
+        break;
+    case 24:
+        value = row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+        break;
+    case 32:
+        std::memcpy(&value, row + 4 * x, 4);
+        break;
+    default:
+        break;
     }
     Unlock();
     return value;
@@ -359,7 +402,9 @@ void TDirectDrawSurface::SetPixels(int x, int y, DWORD value) {
         row[x / 2] = (x % 2 == 0) ? ((row[x / 2] & 0x0F) | (value & 0x0F) << 4)
                                   : ((row[x / 2] & 0xF0) | (value & 0x0F));
         break;
-    case 8: row[x] = static_cast<uint8_t>(value); break;
+    case 8:
+        row[x] = static_cast<uint8_t>(value);
+        break;
     case 16:
         row[2 * x] = value & 0xFF;
         row[2 * x + 1] = (value >> 8) & 0xFF;
@@ -369,8 +414,11 @@ void TDirectDrawSurface::SetPixels(int x, int y, DWORD value) {
         row[3 * x + 1] = (value >> 8) & 0xFF;
         row[3 * x + 2] = (value >> 16) & 0xFF;
         break;
-    case 32: std::memcpy(row + 4 * x, &value, 4); break;
-    default: break;
+    case 32:
+        std::memcpy(row + 4 * x, &value, 4);
+        break;
+    default:
+        break;
     }
     Unlock();
 }
@@ -384,7 +432,8 @@ void TDirectDrawSurface::LoadFromGraphic(TGraphic& graphic) {
     LoadFromGraphicRect(graphic, 0, 0, TRect{0, 0, graphic.Width(), graphic.Height()});
 }
 
-void TDirectDrawSurface::LoadFromGraphicRect(TGraphic& graphic, int width, int height, const TRect& sourceRect) {
+void TDirectDrawSurface::LoadFromGraphicRect(TGraphic& graphic, int width, int height,
+                                             const TRect& sourceRect) {
     if (width == 0) width = sourceRect.Width();
     if (height == 0) height = sourceRect.Height();
     SetSize(width, height);
@@ -393,8 +442,8 @@ void TDirectDrawSurface::LoadFromGraphicRect(TGraphic& graphic, int width, int h
     if (!dc) return;
     if (TCanvas* pictureCanvas = graphic.GraphicCanvas()) {
         if (HDC from = pictureCanvas->Handle())
-            StretchBlt(dc, 0, 0, width, height, from, sourceRect.Left, sourceRect.Top, sourceRect.Width(),
-                       sourceRect.Height(), SRCCOPY);
+            StretchBlt(dc, 0, 0, width, height, from, sourceRect.Left, sourceRect.Top,
+                       sourceRect.Width(), sourceRect.Height(), SRCCOPY);
     } else if (width == sourceRect.Width() && height == sourceRect.Height()) {
         Canvas().Draw(-sourceRect.Left, -sourceRect.Top, graphic);
     } else if (sourceRect.Width() > 0 && sourceRect.Height() > 0) {
@@ -403,7 +452,8 @@ void TDirectDrawSurface::LoadFromGraphicRect(TGraphic& graphic, int width, int h
         temporary.Image.fill(Qt::black);
         TCanvas tempCanvas(&temporary);
         tempCanvas.Draw(-sourceRect.Left, -sourceRect.Top, graphic);
-        StretchBlt(dc, 0, 0, width, height, &temporary, 0, 0, sourceRect.Width(), sourceRect.Height(), SRCCOPY);
+        StretchBlt(dc, 0, 0, width, height, &temporary, 0, 0, sourceRect.Width(),
+                   sourceRect.Height(), SRCCOPY);
     }
     Canvas().ReleaseCanvas();
 }
@@ -426,7 +476,8 @@ void TDirectDrawSurface::Assign(const TPersistent* source) {
         }
         IDirectDrawSurface* duplicate = nullptr;
         TDirectDraw& device = RequireDevice();
-        device.SetLastResult(device.RequireDrawInterface()->DuplicateSurface(surface->FISurface, &duplicate));
+        device.SetLastResult(
+            device.RequireDrawInterface()->DuplicateSurface(surface->FISurface, &duplicate));
         SetLastResult(device.LastResult());
         if (LastResult() == DD_OK && duplicate) {
             SetSurfaceInterface(duplicate);

@@ -1,4 +1,5 @@
-// Device, palette, clipper and canvas wrappers; the surface wrapper is in DXDraws.Surfaces.Surface.cpp.
+// Device, palette, clipper and canvas wrappers; the surface wrapper is in
+// DXDraws.Surfaces.Surface.cpp.
 #include "display/DXDraws.Surfaces.h"
 
 #include <algorithm>
@@ -6,46 +7,49 @@
 #include "display/DXConsts.h"
 
 namespace {
-template <typename T>
-void Remove(std::vector<T*>& list, T* item) {
+template <typename T> void Remove(std::vector<T*>& list, T* item) {
     auto it = std::find(list.begin(), list.end(), item);
     if (it != list.end()) list.erase(it);
 }
 
 // Empties a list from its last entry to its first, telling each wrapper its device is gone.
-template <typename T>
-void Orphan(std::vector<T*>& list) {
+template <typename T> void Orphan(std::vector<T*>& list) {
     while (!list.empty()) {
         T* item = list.back();
         list.pop_back();
         item->DeviceGone();
     }
 }
-}  // namespace
+} // namespace
 
 // ---- TDirectDraw -----------------------------------------------------------------------------
 
 TDirectDraw::TDirectDraw(const GUID* driverGuid, bool directX7Mode) {
     try {
         if (directX7Mode) {
-            auto create = LoadPlatformFunctionAs<TDirectDrawCreateEx>("DDraw.dll", "DirectDrawCreateEx");
+            auto create =
+                LoadPlatformFunctionAs<TDirectDrawCreateEx>("DDraw.dll", "DirectDrawCreateEx");
             void* created = nullptr;
             if (create(driverGuid, &created, IID_IDirectDraw7, nullptr) != DD_OK || !created)
                 throw EDirectDrawError(Format(SCannotInitialized, SDirectDraw));
             FIDraw7 = static_cast<IDirectDraw7*>(created);
             void* v1 = nullptr;
             void* v4 = nullptr;
-            if (FIDraw7->QueryInterface(IID_IDirectDraw, &v1) == DD_OK) FIDraw = static_cast<IDirectDraw*>(v1);
-            if (FIDraw7->QueryInterface(IID_IDirectDraw4, &v4) == DD_OK) FIDraw4 = static_cast<IDirectDraw4*>(v4);
+            if (FIDraw7->QueryInterface(IID_IDirectDraw, &v1) == DD_OK)
+                FIDraw = static_cast<IDirectDraw*>(v1);
+            if (FIDraw7->QueryInterface(IID_IDirectDraw4, &v4) == DD_OK)
+                FIDraw4 = static_cast<IDirectDraw4*>(v4);
             if (!FIDraw || !FIDraw4) throw EDirectDrawError(SSinceDirectX7);
         } else {
-            auto create = LoadPlatformFunctionAs<TDirectDrawCreate>("DDraw.dll", "DirectDrawCreate");
+            auto create =
+                LoadPlatformFunctionAs<TDirectDrawCreate>("DDraw.dll", "DirectDrawCreate");
             IDirectDraw* created = nullptr;
             if (create(driverGuid, &created, nullptr) != DD_OK || !created)
                 throw EDirectDrawError(Format(SCannotInitialized, SDirectDraw));
             FIDraw = created;
             void* v4 = nullptr;
-            if (FIDraw->QueryInterface(IID_IDirectDraw4, &v4) == DD_OK) FIDraw4 = static_cast<IDirectDraw4*>(v4);
+            if (FIDraw->QueryInterface(IID_IDirectDraw4, &v4) == DD_OK)
+                FIDraw4 = static_cast<IDirectDraw4*>(v4);
             if (!FIDraw4) throw EDirectDrawError(SSinceDirectX6);
         }
     } catch (...) {
@@ -66,12 +70,24 @@ TDirectDraw::~TDirectDraw() {
     ReleaseInterfaces();
 }
 
-void TDirectDraw::Enlist(TDirectDrawSurface* Surface) { FSurfaces.push_back(Surface); }
-void TDirectDraw::Enlist(TDirectDrawPalette* Palette) { FPalettes.push_back(Palette); }
-void TDirectDraw::Enlist(TDirectDrawClipper* Clipper) { FClippers.push_back(Clipper); }
-void TDirectDraw::Unlist(TDirectDrawSurface* Surface) { Remove(FSurfaces, Surface); }
-void TDirectDraw::Unlist(TDirectDrawPalette* Palette) { Remove(FPalettes, Palette); }
-void TDirectDraw::Unlist(TDirectDrawClipper* Clipper) { Remove(FClippers, Clipper); }
+void TDirectDraw::Enlist(TDirectDrawSurface* Surface) {
+    FSurfaces.push_back(Surface);
+}
+void TDirectDraw::Enlist(TDirectDrawPalette* Palette) {
+    FPalettes.push_back(Palette);
+}
+void TDirectDraw::Enlist(TDirectDrawClipper* Clipper) {
+    FClippers.push_back(Clipper);
+}
+void TDirectDraw::Unlist(TDirectDrawSurface* Surface) {
+    Remove(FSurfaces, Surface);
+}
+void TDirectDraw::Unlist(TDirectDrawPalette* Palette) {
+    Remove(FPalettes, Palette);
+}
+void TDirectDraw::Unlist(TDirectDrawClipper* Clipper) {
+    Remove(FClippers, Clipper);
+}
 
 void TDirectDraw::ReleaseInterfaces() {
     if (FIDraw7) FIDraw7->Release();
@@ -120,7 +136,8 @@ bool TDirectDrawPalette::CreatePalette(DWORD caps, const PALETTEENTRY* entries) 
     FIPalette = nullptr;
     IDirectDrawPalette* created = nullptr;
     if (!FDDraw) throw EDirectDrawPaletteError(Format(SNotMade, "IDirectDraw"));
-    FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->CreatePalette(caps, entries, &created, nullptr));
+    FDDraw->SetLastResult(
+        FDDraw->RequireDrawInterface()->CreatePalette(caps, entries, &created, nullptr));
     SetLastResult(FDDraw->LastResult());
     if (LastResult() == DD_OK) FIPalette = created;
     return LastResult() == DD_OK;
@@ -128,13 +145,15 @@ bool TDirectDrawPalette::CreatePalette(DWORD caps, const PALETTEENTRY* entries) 
 
 bool TDirectDrawPalette::SetEntries(int startIndex, int count, const PALETTEENTRY* entries) {
     if (!FIPalette || startIndex < 0 || count < 0) return false;
-    SetLastResult(FIPalette->SetEntries(0, static_cast<DWORD>(startIndex), static_cast<DWORD>(count), entries));
+    SetLastResult(FIPalette->SetEntries(0, static_cast<DWORD>(startIndex),
+                                        static_cast<DWORD>(count), entries));
     return LastResult() == DD_OK;
 }
 
 bool TDirectDrawPalette::GetEntries(int startIndex, int count, PALETTEENTRY* entries) {
     if (!FIPalette || startIndex < 0 || count < 0) return false;
-    SetLastResult(FIPalette->GetEntries(0, static_cast<DWORD>(startIndex), static_cast<DWORD>(count), entries));
+    SetLastResult(FIPalette->GetEntries(0, static_cast<DWORD>(startIndex),
+                                        static_cast<DWORD>(count), entries));
     return LastResult() == DD_OK;
 }
 
@@ -144,7 +163,8 @@ TDirectDrawClipper::TDirectDrawClipper(TDirectDraw* device) : FDDraw(device) {
     if (!FDDraw) throw EDirectDrawClipperError(Format(SNotMade, "IDirectDraw"));
     IDirectDrawClipper* created = nullptr;
     FDDraw->SetLastResult(FDDraw->RequireDrawInterface()->CreateClipper(0, &created, nullptr));
-    if (FDDraw->LastResult() != DD_OK) throw EDirectDrawClipperError(Format(SCannotMade, SDirectDrawClipper));
+    if (FDDraw->LastResult() != DD_OK)
+        throw EDirectDrawClipperError(Format(SCannotMade, SDirectDrawClipper));
     FIClipper = created;
     FDDraw->Enlist(this);
 }
@@ -177,7 +197,8 @@ void TDirectDrawClipper::SetHandle(HWND window) {
 
 // ---- TDirectDrawSurfaceCanvas ----------------------------------------------------------------
 
-TDirectDrawSurfaceCanvas::TDirectDrawSurfaceCanvas(TDirectDrawSurface* surface) : FSurface(surface) {}
+TDirectDrawSurfaceCanvas::TDirectDrawSurfaceCanvas(TDirectDrawSurface* surface)
+    : FSurface(surface) {}
 
 TDirectDrawSurfaceCanvas::~TDirectDrawSurfaceCanvas() {
     ReleaseCanvas();

@@ -55,7 +55,8 @@ public:
     IDirectDraw* DrawInterface() const { return FIDraw; }
     IDirectDraw4* DrawInterface4() const { return FIDraw4; }
     IDirectDraw7* DrawInterface7() const { return FIDraw7; }
-    // The same, raising EDirectDrawError "%s not made" ("IDirectDraw" / "IDirectDraw7") when absent.
+    // The same, raising EDirectDrawError "%s not made" ("IDirectDraw" / "IDirectDraw7") when
+    // absent.
     IDirectDraw* RequireDrawInterface() const;
     IDirectDraw7* RequireDrawInterface7() const;
 

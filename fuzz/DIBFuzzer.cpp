@@ -24,7 +24,8 @@ void Exercise(TDIB& dib) {
     if (WriteOut(copy) != first) std::abort();
 
     std::vector<std::uint32_t> pixels(32 * 32);
-    TDeviceContext dc{QImage(reinterpret_cast<uchar*>(pixels.data()), 32, 32, 32 * 4, QImage::Format_RGB32)};
+    TDeviceContext dc{
+        QImage(reinterpret_cast<uchar*>(pixels.data()), 32, 32, 32 * 4, QImage::Format_RGB32)};
     TCanvas canvas(&dc);
     canvas.StretchDraw(Rect(-3, -3, 29, 35), dib);
     for (int y = 0; y < dib.Height(); ++y) {
@@ -39,8 +40,7 @@ void Exercise(TDIB& dib) {
     }
 }
 
-template <class Read>
-void Attempt(const std::uint8_t* data, std::size_t size, Read read) {
+template <class Read> void Attempt(const std::uint8_t* data, std::size_t size, Read read) {
     TDIB dib;
     TReadOnlyMemoryStream stream(data, size);
     try {
@@ -51,7 +51,7 @@ void Attempt(const std::uint8_t* data, std::size_t size, Read read) {
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Attempt(data, size, [](TDIB& d, TStream& s) { d.LoadBitmapFile(s); });

@@ -14,14 +14,16 @@ void Check(const TJPEGImage& image) {
         return;
     }
     if (image.Width() > TJPEGImage::MaxSide || image.Height() > TJPEGImage::MaxSide) std::abort();
-    if (image.Pixels().size() != std::size_t(image.Width()) * std::size_t(image.Height()) * 3) std::abort();
+    if (image.Pixels().size() != std::size_t(image.Width()) * std::size_t(image.Height()) * 3)
+        std::abort();
     unsigned sum = 0;
-    for (std::uint8_t b : image.Pixels()) sum += b;
+    for (std::uint8_t b : image.Pixels())
+        sum += b;
     volatile unsigned sink = sum;
     (void)sink;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     {

@@ -18,8 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // Whatever was read is within the bytes given and survives a write/read round trip.
-    if (wave.Size() < 0 || std::size_t(wave.Size()) > size || std::size_t(wave.FormatSize()) > size) std::abort();
-    if (wave.Capacity() % TWave::DataBlock != 0 || wave.Capacity() < std::size_t(wave.Size())) std::abort();
+    if (wave.Size() < 0 || std::size_t(wave.Size()) > size || std::size_t(wave.FormatSize()) > size)
+        std::abort();
+    if (wave.Capacity() % TWave::DataBlock != 0 || wave.Capacity() < std::size_t(wave.Size()))
+        std::abort();
     const std::vector<std::uint8_t> written = wave.SaveToBytes();
     if (written.empty()) return 0;
     TWave copy;

@@ -1,4 +1,5 @@
-// The main window's definition: its controls from the window layout, then its non-visual components.
+// The main window's definition: its controls from the window layout, then its non-visual
+// components.
 #include "game/MainForm.h"
 
 #include "ui_MainForm.h"
@@ -16,7 +17,9 @@
 #include <QIcon>
 
 // The pictures, sounds and icon are compiled into the program as resources of this library.
-static void InitAssetResources() { Q_INIT_RESOURCE(assets); }
+static void InitAssetResources() {
+    Q_INIT_RESOURCE(assets);
+}
 
 TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TForm1>()) {
     InitAssetResources();
@@ -112,15 +115,13 @@ void TForm1::CreateComponents() {
     DXDraw1->SetSurfaceWidth(600);
     DXDraw1->OnInitialize = [this](QObject* Sender) { DXDraw1Initialize(Sender); };
     DXDraw1->OnFinalize = [this](QObject* Sender) { DXDraw1Finalize(Sender); };
-    DXDraw1->OnMouseDown = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-        DXDraw1MouseDown(Sender, Button, Shift, X, Y);
-    };
+    DXDraw1->OnMouseDown = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                                  int Y) { DXDraw1MouseDown(Sender, Button, Shift, X, Y); };
     DXDraw1->OnMouseMove = [this](QObject* Sender, TShiftState Shift, int X, int Y) {
         DXDraw1MouseMove(Sender, Shift, X, Y);
     };
-    DXDraw1->OnMouseUp = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-        DXDraw1MouseUp(Sender, Button, Shift, X, Y);
-    };
+    DXDraw1->OnMouseUp = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                                int Y) { DXDraw1MouseUp(Sender, Button, Shift, X, Y); };
 
     DXImageList1->SetDXDraw(DXDraw1);
     TPictureCollectionItem* frame = DXImageList1->Items().Add();

@@ -16,6 +16,5 @@ void TForm1::btnOptionsclick(QObject* Sender) {
 
 void TForm1::btnHelpclick(QObject* Sender) {
     (void)Sender;
-    if (frmHelp)
-        frmHelp->ShowModal();
+    if (frmHelp) frmHelp->ShowModal();
 }

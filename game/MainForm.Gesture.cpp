@@ -3,12 +3,13 @@
 
 #include "platform/rtl/Conversions.h"
 #include "shell/HighScore.h"
-#include "sound/DXSounds.h"
 #include "shell/Winner.h"
+#include "sound/DXSounds.h"
 
 #include <QLabel>
 
-void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                              int Y) {
     (void)Sender;
     (void)Button;
     (void)Shift;
@@ -18,12 +19,10 @@ void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState 
 void TForm1::DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {
     (void)Sender;
     (void)Shift;
-    if (!Puzzle.Dragging)
-        return;
+    if (!Puzzle.Dragging) return;
     const bool stepped = Puzzle.MouseMove(X, Y);
     ApplyTiles();
-    if (stepped)
-        PlayWave("Click");
+    if (stepped) PlayWave("Click");
 }
 
 void TForm1::DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -33,14 +32,11 @@ void TForm1::DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Sh
     (void)X;
     (void)Y;
     const TRelease release = Puzzle.MouseUp(HighlightSetting == "1");
-    if (!release.Handled)
-        return;
+    if (!release.Handled) return;
     ApplyTiles();
-    if (release.Counted)
-        PlayWave("Blip");
+    if (release.Counted) PlayWave("Blip");
     ShowMoves();
-    if (release.Solved)
-        WinSequence();
+    if (release.Solved) WinSequence();
     // Only now, after the dialogs of a win have closed, does the gesture come to rest.
     Puzzle.EndDrag();
 }
@@ -61,11 +57,9 @@ void TForm1::ShowMoves() {
 }
 
 void TForm1::PlayWave(const char* Name) {
-    if (SoundSetting != "1")
-        return;
+    if (SoundSetting != "1") return;
     // Never waits for the sound; without a sound device the wave plays nothing, silently.
-    if (DXWaveList1)
-        DXWaveList1->Items().Find(Name)->Play(false);
+    if (DXWaveList1) DXWaveList1->Items().Find(Name)->Play(false);
 }
 
 void TForm1::WinSequence() {
@@ -78,7 +72,6 @@ void TForm1::WinSequence() {
         }
         PopulateHighScore();
     }
-    if (frmWinner)
-        frmWinner->ShowModal();
+    if (frmWinner) frmWinner->ShowModal();
     SetStartPos();
 }

@@ -39,8 +39,7 @@ void TForm1::FormShow() {
 
 void TForm1::ShowSplash() {
     QPointer<TfrmSplash> splash = frmSplash;
-    if (!splash)
-        return;
+    if (!splash) return;
     splash->show();
     bool canClose = false;
     splash->FormCloseQuery(canClose);
@@ -51,29 +50,24 @@ void TForm1::ShowSplash() {
             Application->WaitMessage();
         else
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (splash)
-            splash->FormCloseQuery(canClose);
+        if (splash) splash->FormCloseQuery(canClose);
     }
-    if (!splash)
-        return;
+    if (!splash) return;
     splash->hide();
     const std::string error = splash->PictureError();
     delete splash.data();
-    if (!error.empty())
-        ReportErrors({error});
+    if (!error.empty()) ReportErrors({error});
 }
 
 void TForm1::FormDestroy() {
     FreeSprites();
-    if (Application)
-        Application->Terminate();
+    if (Application) Application->Terminate();
 }
 
 void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     (void)Sender;
     (void)LagCount;
-    if (!DXDraw1->CanDraw())
-        return;
+    if (!DXDraw1->CanDraw()) return;
     TDirectDrawSurface* back = DXDraw1->Surface();
     back->Fill(0);
     DXSpriteEngine1->Move(1);

@@ -18,24 +18,23 @@ TForm1* Form1 = nullptr;
 
 TListBoxStrings::TItem::operator std::string() const {
     const QListWidgetItem* item = FList ? FList->item(int(FIndex)) : nullptr;
-    if (!item)
-        ListIndexError(int(FIndex));
+    if (!item) ListIndexError(int(FIndex));
     return item->text().toStdString();
 }
 
 TListBoxStrings::TItem& TListBoxStrings::TItem::operator=(const std::string& Value) {
     QListWidgetItem* item = FList ? FList->item(int(FIndex)) : nullptr;
-    if (!item)
-        ListIndexError(int(FIndex));
+    if (!item) ListIndexError(int(FIndex));
     item->setText(QString::fromStdString(Value));
     return *this;
 }
 
-std::size_t TListBoxStrings::size() const { return FList ? std::size_t(FList->count()) : 0; }
+std::size_t TListBoxStrings::size() const {
+    return FList ? std::size_t(FList->count()) : 0;
+}
 
 void TListBoxStrings::resize(std::size_t Count) {
-    if (!FList)
-        throw EListError("The list box does not exist");
+    if (!FList) throw EListError("The list box does not exist");
     while (size() > Count)
         delete FList->takeItem(FList->count() - 1);
     while (size() < Count)
@@ -43,20 +42,17 @@ void TListBoxStrings::resize(std::size_t Count) {
 }
 
 void TListBoxStrings::Add(const std::string& Value) {
-    if (!FList)
-        throw EListError("The list box does not exist");
+    if (!FList) throw EListError("The list box does not exist");
     FList->addItem(QString::fromStdString(Value));
 }
 
 TListBoxStrings::TItem TListBoxStrings::operator[](std::size_t Index) {
-    if (Index >= size())
-        ListIndexError(int(Index));
+    if (Index >= size()) ListIndexError(int(Index));
     return TItem(FList, Index);
 }
 
 std::string TListBoxStrings::operator[](std::size_t Index) const {
-    if (Index >= size())
-        ListIndexError(int(Index));
+    if (Index >= size()) ListIndexError(int(Index));
     return FList->item(int(Index))->text().toStdString();
 }
 
@@ -98,16 +94,14 @@ void TForm1::setVisible(bool visible) {
         // Runs while the window is still hidden, so it never shows beside the splash.
         FormShow();
         // The native window is made first (still hidden) so its frame is known when centring.
-        if (!testAttribute(Qt::WA_WState_Created))
-            create();
+        if (!testAttribute(Qt::WA_WState_Created)) create();
         CentreOnScreen(this);
     }
     TDXForm::setVisible(visible);
 }
 
 void TForm1::ReportErrors(const std::vector<std::string>& Errors) {
-    if (Errors.empty())
-        return;
+    if (Errors.empty()) return;
     FPendingErrors.insert(FPendingErrors.end(), Errors.begin(), Errors.end());
     if (!FReportPosted) {
         FReportPosted = true;
@@ -117,12 +111,10 @@ void TForm1::ReportErrors(const std::vector<std::string>& Errors) {
 
 void TForm1::FlushErrors() {
     FReportPosted = false;
-    if (FPendingErrors.empty())
-        return;
+    if (FPendingErrors.empty()) return;
     std::string text;
     for (const std::string& line : FPendingErrors) {
-        if (!text.empty())
-            text += '\n';
+        if (!text.empty()) text += '\n';
         text += line;
     }
     FPendingErrors.clear();

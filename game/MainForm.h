@@ -84,8 +84,8 @@ public:
     void FreeSprites();
 
     // The puzzle's operations, each followed by showing its result on the sprites.
-    // SetStartPos reads the layout from StartPos: a list that does not name each tile 1..100 exactly
-    // once raises an error and changes nothing.
+    // SetStartPos reads the layout from StartPos: a list that does not name each tile 1..100
+    // exactly once raises an error and changes nothing.
     void SetStartPos();
     // Highlighting follows HighlightSetting ("1" is on).
     bool CheckSolution();
@@ -95,8 +95,8 @@ public:
     void CompleteRowMove();
     void CompleteColMove();
 
-    // Start-up loading of the three preferences into the working copies (read, default, write back).
-    // Returns the store errors met (the game goes on with defaults).
+    // Start-up loading of the three preferences into the working copies (read, default, write
+    // back). Returns the store errors met (the game goes on with defaults).
     std::vector<std::string> LoadPreferences();
 
     // Loads the high-score record into HighScoreMoves and shows it on lblTop and lblHigh.

@@ -1,4 +1,6 @@
 // The game's sprite class.
 #include "game/Sprites.h"
 
-void TMySprite::MoveSelf(int32_t MoveCount) { (void)MoveCount; }
+void TMySprite::MoveSelf(int32_t MoveCount) {
+    (void)MoveCount;
+}

@@ -1,4 +1,5 @@
-// Picture streams: reading and writing DIB data, bitmap files, stored picture values, run-length data.
+// Picture streams: reading and writing DIB data, bitmap files, stored picture values, run-length
+// data.
 #include <QFile>
 #include <climits>
 #include <cstring>
@@ -7,15 +8,21 @@
 
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("DIB is invalid"); }
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic("DIB is invalid");
+}
 
 std::uint32_t Get32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t Get16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 void Write32(TStream& s, std::uint32_t v) {
-    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                               std::uint8_t(v >> 24)};
     s.WriteBuffer(b, 4);
 }
 
@@ -24,11 +31,11 @@ void NeedBytes(TStream& s, std::int64_t count) {
     if (count < 0 || s.Remaining() < count) throw EReadError("Stream read error");
 }
 
-}  // namespace
+} // namespace
 
 bool DecodeRLE(const std::uint8_t* data, std::size_t size, int bitCount, int width, int height,
                std::uint8_t* out, int widthBytes) {
-    long long x = 0, y = 0;  // y counts rows from the bottom
+    long long x = 0, y = 0; // y counts rows from the bottom
     auto put = [&](std::uint8_t v) {
         if (x < width && out) {
             std::uint8_t* row = out + std::size_t(height - 1 - y) * std::size_t(widthBytes);
@@ -36,7 +43,8 @@ bool DecodeRLE(const std::uint8_t* data, std::size_t size, int bitCount, int wid
                 row[x] = v;
             } else {
                 std::uint8_t& b = row[x >> 1];
-                b = (x & 1) ? std::uint8_t((b & 0xF0) | (v & 0x0F)) : std::uint8_t((b & 0x0F) | (v << 4));
+                b = (x & 1) ? std::uint8_t((b & 0xF0) | (v & 0x0F))
+                            : std::uint8_t((b & 0x0F) | (v << 4));
             }
         }
         ++x;
@@ -48,42 +56,45 @@ bool DecodeRLE(const std::uint8_t* data, std::size_t size, int bitCount, int wid
         if (count > 0) {
             if (y >= height) return false;
             for (int k = 0; k < count; ++k)
-                put(bitCount == 8 ? value : (k & 1) ? std::uint8_t(value & 0x0F) : std::uint8_t(value >> 4));
+                put(bitCount == 8 ? value
+                    : (k & 1)     ? std::uint8_t(value & 0x0F)
+                                  : std::uint8_t(value >> 4));
             continue;
         }
         switch (value) {
-        case 0:  // end of line
+        case 0: // end of line
             x = 0;
             ++y;
             break;
-        case 1:  // end of bitmap
+        case 1: // end of bitmap
             return true;
-        case 2:  // delta: right and up (rows count from the bottom)
+        case 2: // delta: right and up (rows count from the bottom)
             if (i + 1 >= size) return false;
             x += data[i];
             y += data[i + 1];
             i += 2;
             if (x > width || y >= height) return false;
             break;
-        default: {  // literal run, padded to 16 bits
+        default: { // literal run, padded to 16 bits
             const std::size_t bytes = bitCount == 8 ? value : (value + 1u) / 2u;
             if (y >= height || i + bytes > size) return false;
             for (int k = 0; k < value; ++k)
                 put(bitCount == 8 ? data[i + std::size_t(k)]
-                                  : (k & 1) ? std::uint8_t(data[i + std::size_t(k / 2)] & 0x0F)
-                                            : std::uint8_t(data[i + std::size_t(k / 2)] >> 4));
+                    : (k & 1)     ? std::uint8_t(data[i + std::size_t(k / 2)] & 0x0F)
+                                  : std::uint8_t(data[i + std::size_t(k / 2)] >> 4));
             i += (bytes + 1) & ~std::size_t(1);
         }
         }
     }
-    return true;  // data that stop without an end-of-bitmap leave the rest zero
+    return true; // data that stop without an end-of-bitmap leave the rest zero
 }
 
 namespace {
 
 // Reads DIB data into a new store; pixelOffset, when not negative, is the stream position where
 // a bitmap file says its pixels start.
-std::shared_ptr<TDIBSharedImage> ReadStore(TStream& stream, bool memoryImage, std::int64_t pixelOffset) {
+std::shared_ptr<TDIBSharedImage> ReadStore(TStream& stream, bool memoryImage,
+                                           std::int64_t pixelOffset) {
     std::uint8_t head[40] = {};
     const std::size_t got = stream.Read(head, 4);
     if (got == 0) return TDIBSharedImage::Empty();
@@ -155,7 +166,8 @@ std::shared_ptr<TDIBSharedImage> ReadStore(TStream& stream, bool memoryImage, st
         if (!DecodeRLE(data.data(), data.size(), bitCount, int(width), int(rows), nullptr,
                        int(WidthBytes(width, bitCount))))
             Invalid();
-        auto store = TDIBSharedImage::Create(int(width), int(rows), bitCount, format, table, true, true);
+        auto store =
+            TDIBSharedImage::Create(int(width), int(rows), bitCount, format, table, true, true);
         store->Memory = std::move(data);
         store->Size = store->Memory.size();
         store->BuildInfo();
@@ -164,19 +176,23 @@ std::shared_ptr<TDIBSharedImage> ReadStore(TStream& stream, bool memoryImage, st
 
     const std::int64_t rowBytes = WidthBytes(width, bitCount);
     NeedBytes(stream, rowBytes * rows);
-    auto store = TDIBSharedImage::Create(int(width), int(rows), bitCount, format, table, true, false);
+    auto store =
+        TDIBSharedImage::Create(int(width), int(rows), bitCount, format, table, true, false);
     // Memory is top-down: bottom-up stream rows go in from the last row upwards.
     for (long long r = 0; r < rows; ++r) {
         const long long memoryRow = topDown ? r : rows - 1 - r;
         stream.ReadBuffer(store->Pixels() + memoryRow * rowBytes, std::size_t(rowBytes));
     }
-    if (!memoryImage && store->Size && !store->DC()) throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    if (!memoryImage && store->Size && !store->DC())
+        throw EOutOfResources(Format("%s cannot be made", "DIB"));
     return store;
 }
 
-}  // namespace
+} // namespace
 
-void TDIB::ReadDIBData(TStream& stream) { SetImage(ReadStore(stream, FImage->MemoryImage, -1)); }
+void TDIB::ReadDIBData(TStream& stream) {
+    SetImage(ReadStore(stream, FImage->MemoryImage, -1));
+}
 
 void TDIB::WriteDIBData(TStream& stream) {
     if (Empty()) return;
@@ -188,7 +204,8 @@ void TDIB::WriteDIBData(TStream& stream) {
         return;
     }
     for (int y = s.Height - 1; y >= 0; --y)
-        stream.WriteBuffer(s.Memory.data() + std::size_t(y) * std::size_t(s.WidthBytes), std::size_t(s.WidthBytes));
+        stream.WriteBuffer(s.Memory.data() + std::size_t(y) * std::size_t(s.WidthBytes),
+                           std::size_t(s.WidthBytes));
 }
 
 void TDIB::LoadBitmapFile(TStream& stream) {
@@ -203,7 +220,8 @@ void TDIB::LoadBitmapFile(TStream& stream) {
 void TDIB::SaveBitmapFile(TStream& stream) {
     if (Empty()) return;
     const std::uint32_t info = std::uint32_t(FImage->BitmapInfo.size());
-    const std::uint32_t image = std::uint32_t(FImage->Compressed ? FImage->Memory.size() : FImage->Size);
+    const std::uint32_t image =
+        std::uint32_t(FImage->Compressed ? FImage->Memory.size() : FImage->Size);
     stream.WriteBuffer("BM", 2);
     Write32(stream, 14 + info + image);
     Write32(stream, 0);
@@ -232,20 +250,25 @@ void TDIB::WritePictureData(TStream& stream) {
 
 void TDIB::LoadFromFile(const std::string& fileName) {
     QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly)) throw EStreamError(Format("Cannot open file \"%s\"", fileName.c_str()));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EStreamError(Format("Cannot open file \"%s\"", fileName.c_str()));
     const QByteArray bytes = file.readAll();
     TReadOnlyMemoryStream stream(bytes.constData(), std::size_t(bytes.size()));
-    if (bytes.startsWith("BM")) LoadBitmapFile(stream);
-    else ReadPictureData(stream);
+    if (bytes.startsWith("BM"))
+        LoadBitmapFile(stream);
+    else
+        ReadPictureData(stream);
 }
 
 void TDIB::SaveToFile(const std::string& fileName) {
     TMemoryStream stream;
-    if (fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".bmp") == 0) SaveBitmapFile(stream);
-    else WritePictureData(stream);
+    if (fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".bmp") == 0)
+        SaveBitmapFile(stream);
+    else
+        WritePictureData(stream);
     QFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char*>(stream.Bytes().data()), qint64(stream.Bytes().size())) !=
-            qint64(stream.Bytes().size()))
+        file.write(reinterpret_cast<const char*>(stream.Bytes().data()),
+                   qint64(stream.Bytes().size())) != qint64(stream.Bytes().size()))
         throw EStreamError(Format("Cannot create file \"%s\"", fileName.c_str()));
 }

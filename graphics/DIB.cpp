@@ -35,7 +35,8 @@ TPixelFormat MakeDIBPixelFormat(int r, int g, int b) {
 
 static int MaskBitCount(std::uint32_t mask) {
     if (mask == 0) return 0;
-    while ((mask & 1) == 0) mask >>= 1;
+    while ((mask & 1) == 0)
+        mask >>= 1;
     int n = 0;
     while (mask & 1) {
         ++n;
@@ -45,7 +46,8 @@ static int MaskBitCount(std::uint32_t mask) {
 }
 
 TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rMask, std::uint32_t gMask, std::uint32_t bMask) {
-    TPixelFormat f = MakeDIBPixelFormat(MaskBitCount(rMask), MaskBitCount(gMask), MaskBitCount(bMask));
+    TPixelFormat f =
+        MakeDIBPixelFormat(MaskBitCount(rMask), MaskBitCount(gMask), MaskBitCount(bMask));
     // Keep the masks as given: masks that are not the packed layout of their counts (zero,
     // overlapping, swapped, with holes) then fail the format check instead of being silently
     // replaced by the packed layout.
@@ -55,9 +57,15 @@ TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rMask, std::uint32_t gMask, st
     return f;
 }
 
-bool IsFormat888(const TPixelFormat& f) { return f == MakeDIBPixelFormat(8, 8, 8); }
-bool IsFormat555(const TPixelFormat& f) { return f == MakeDIBPixelFormat(5, 5, 5); }
-bool IsFormat565(const TPixelFormat& f) { return f == MakeDIBPixelFormat(5, 6, 5); }
+bool IsFormat888(const TPixelFormat& f) {
+    return f == MakeDIBPixelFormat(8, 8, 8);
+}
+bool IsFormat555(const TPixelFormat& f) {
+    return f == MakeDIBPixelFormat(5, 5, 5);
+}
+bool IsFormat565(const TPixelFormat& f) {
+    return f == MakeDIBPixelFormat(5, 6, 5);
+}
 
 void CheckDIBFormat(int bitCount, const TPixelFormat& format) {
     switch (bitCount) {
@@ -69,7 +77,8 @@ void CheckDIBFormat(int bitCount, const TPixelFormat& format) {
         if (!IsFormat888(format)) throw EInvalidGraphicOperation("PixelFormat in invalid");
         return;
     case 16:
-        if (!IsFormat555(format) && !IsFormat565(format)) throw EInvalidGraphicOperation("PixelFormat in invalid");
+        if (!IsFormat555(format) && !IsFormat565(format))
+            throw EInvalidGraphicOperation("PixelFormat in invalid");
         return;
     default:
         throw EInvalidGraphicOperation(Format("Bitcount in invalid (%d)", bitCount));
@@ -80,7 +89,8 @@ void CheckDIBFormat(int bitCount, const TPixelFormat& format) {
 // The store
 
 static void Put32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + i] = std::uint8_t(x >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        v[at + i] = std::uint8_t(x >> (8 * i));
 }
 
 void TDIBSharedImage::BuildInfo() {
@@ -94,8 +104,10 @@ void TDIBSharedImage::BuildInfo() {
     BitmapInfo[12] = 1;
     BitmapInfo[14] = std::uint8_t(BitCount);
     std::uint32_t compression = 0;
-    if (Compressed) compression = BitCount == 4 ? 2 : 1;
-    else if (masks) compression = 3;
+    if (Compressed)
+        compression = BitCount == 4 ? 2 : 1;
+    else if (masks)
+        compression = 3;
     Put32(BitmapInfo, 16, compression);
     Put32(BitmapInfo, 20, std::uint32_t(Size));
     if (masks) {
@@ -103,7 +115,8 @@ void TDIBSharedImage::BuildInfo() {
         Put32(BitmapInfo, 44, PixelFormat.GBitMask);
         Put32(BitmapInfo, 48, PixelFormat.BBitMask);
     }
-    std::memcpy(BitmapInfo.data() + ColorTablePos, ColorTable.data(), std::size_t(4 * PaletteCount));
+    std::memcpy(BitmapInfo.data() + ColorTablePos, ColorTable.data(),
+                std::size_t(4 * PaletteCount));
 }
 
 std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Empty() {
@@ -111,14 +124,16 @@ std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Empty() {
         auto s = std::make_shared<TDIBSharedImage>();
         s->PixelFormat = MakeDIBPixelFormat(8, 8, 8);
         for (int i = 0; i < 256; ++i)
-            s->ColorTable[std::size_t(i)] = TRGBQuad{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+            s->ColorTable[std::size_t(i)] =
+                TRGBQuad{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
         return s;
     }();
     return empty;
 }
 
 std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Create(int width, int height, int bitCount,
-                                                         const TPixelFormat& format, const TRGBQuads& colorTable,
+                                                         const TPixelFormat& format,
+                                                         const TRGBQuads& colorTable,
                                                          bool memoryImage, bool compressed) {
     CheckDIBFormat(bitCount, format);
     if (width < 0 || height < 0 || width > kMaxDIBDimension || height > kMaxDIBDimension ||
@@ -144,7 +159,8 @@ std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Create(int width, int height, 
         }
     }
     s->BuildInfo();
-    if (!s->MemoryImage && s->Size != 0 && !s->DC()) throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    if (!s->MemoryImage && s->Size != 0 && !s->DC())
+        throw EOutOfResources(Format("%s cannot be made", "DIB"));
     return s;
 }
 
@@ -173,7 +189,8 @@ HDC TDIBSharedImage::DC() {
         for (int y = 0; y < Height; ++y) {
             const std::uint8_t* src = bits + std::size_t(y) * std::size_t(WidthBytes);
             uchar* dst = dc->Image.scanLine(y);
-            for (int x = 0; x < Width; ++x) dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
+            for (int x = 0; x < Width; ++x)
+                dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
         }
         ShadowDC = true;
         break;
@@ -210,7 +227,8 @@ void TDIBSharedImage::SyncFromDC() {
         std::uint8_t* dst = Memory.data() + std::size_t(y) * std::size_t(WidthBytes);
         for (int x = 0; x < Width; ++x) {
             const std::uint8_t v = src[x] & 0x0F;
-            dst[x >> 1] = (x & 1) ? std::uint8_t((dst[x >> 1] & 0xF0) | v) : std::uint8_t((dst[x >> 1] & 0x0F) | (v << 4));
+            dst[x >> 1] = (x & 1) ? std::uint8_t((dst[x >> 1] & 0xF0) | v)
+                                  : std::uint8_t((dst[x >> 1] & 0x0F) | (v << 4));
         }
     }
 }
@@ -234,11 +252,13 @@ std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Clone(bool memoryImage) {
     SyncFromDC();
     auto copy = Create(Width, Height, BitCount, PixelFormat, ColorTable, true, false);
     if (Compressed)
-        DecodeRLE(Memory.data(), Memory.size(), BitCount, Width, Height, copy->Memory.data(), WidthBytes);
+        DecodeRLE(Memory.data(), Memory.size(), BitCount, Width, Height, copy->Memory.data(),
+                  WidthBytes);
     else if (Size)
         std::memcpy(copy->Memory.data(), Memory.data(), Size);
     copy->PaletteChanged = PaletteChanged;
-    if (!memoryImage && copy->Size && !copy->DC()) throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    if (!memoryImage && copy->Size && !copy->DC())
+        throw EOutOfResources(Format("%s cannot be made", "DIB"));
     return copy;
 }
 
@@ -267,9 +287,8 @@ void TDIB::Decompress() {
 }
 
 void TDIB::MakePrivate(bool forCanvas) {
-    if (FImage->Size == 0 && !FImage->Compressed) return;  // nothing to share or change
-    if (FImage->Compressed || FImage.use_count() > 1)
-        SetImage(FImage->Clone(!forCanvas));
+    if (FImage->Size == 0 && !FImage->Compressed) return; // nothing to share or change
+    if (FImage->Compressed || FImage.use_count() > 1) SetImage(FImage->Clone(!forCanvas));
 }
 
 void TDIB::SetColorTable(const TRGBQuads& table) {
@@ -278,7 +297,8 @@ void TDIB::SetColorTable(const TRGBQuads& table) {
 }
 
 const std::uint8_t* TDIB::ScanLine(int y) {
-    if (y < 0 || y >= Height() || Empty()) throw EInvalidGraphicOperation(Format("Scan line index out of range (%d)", y));
+    if (y < 0 || y >= Height() || Empty())
+        throw EInvalidGraphicOperation(Format("Scan line index out of range (%d)", y));
     Decompress();
     if (FImage->ShadowDC) {
         // Fold the canvas's 8-bit copy back once and drop it, rather than on every row.
@@ -289,7 +309,8 @@ const std::uint8_t* TDIB::ScanLine(int y) {
 }
 
 std::uint8_t* TDIB::ScanLineForWrite(int y) {
-    if (y < 0 || y >= Height() || Empty()) throw EInvalidGraphicOperation(Format("Scan line index out of range (%d)", y));
+    if (y < 0 || y >= Height() || Empty())
+        throw EInvalidGraphicOperation(Format("Scan line index out of range (%d)", y));
     MakePrivate(false);
     if (FImage->ShadowDC) {
         // The 8-bit copy behind the canvas would go stale: fold it back and drop it.
@@ -305,14 +326,18 @@ TCanvas& TDIB::Canvas() {
 }
 
 void TDIB::SetSize(int width, int height, int bitCount) {
-    SetSize(width, height, bitCount, bitCount == 16 ? MakeDIBPixelFormat(5, 5, 5) : MakeDIBPixelFormat(8, 8, 8));
+    SetSize(width, height, bitCount,
+            bitCount == 16 ? MakeDIBPixelFormat(5, 5, 5) : MakeDIBPixelFormat(8, 8, 8));
 }
 
 void TDIB::SetSize(int width, int height, int bitCount, const TPixelFormat& format) {
-    SetImage(TDIBSharedImage::Create(width, height, bitCount, format, FImage->ColorTable, FImage->MemoryImage, false));
+    SetImage(TDIBSharedImage::Create(width, height, bitCount, format, FImage->ColorTable,
+                                     FImage->MemoryImage, false));
 }
 
-void TDIB::Clear() { SetImage(TDIBSharedImage::Empty()); }
+void TDIB::Clear() {
+    SetImage(TDIBSharedImage::Empty());
+}
 
 void TDIB::Assign(const TPersistent* source) {
     if (source == this) return;
@@ -321,7 +346,7 @@ void TDIB::Assign(const TPersistent* source) {
         return;
     }
     if (const auto* dib = dynamic_cast<const TDIB*>(source)) {
-        dib->DetachCanvas();  // its canvas must not draw into the store it now shares
+        dib->DetachCanvas(); // its canvas must not draw into the store it now shares
         SetImage(dib->FImage);
         return;
     }
@@ -329,7 +354,8 @@ void TDIB::Assign(const TPersistent* source) {
         const int w = graphic->Width(), h = graphic->Height();
         TDIB picture;
         picture.SetSize(w, h, 24);
-        if (!picture.Empty()) const_cast<TGraphic*>(graphic)->Draw(picture.Canvas(), Bounds(0, 0, w, h));
+        if (!picture.Empty())
+            const_cast<TGraphic*>(graphic)->Draw(picture.Canvas(), Bounds(0, 0, w, h));
         SetImage(picture.FImage);
         return;
     }
@@ -341,6 +367,6 @@ void TDIB::Draw(TCanvas& canvas, const TRect& rect) {
     Decompress();
     HDC source = FImage->DC();
     if (!source) throw EOutOfResources(Format("%s cannot be made", "DIB"));
-    StretchBlt(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(), source, 0, 0, Width(), Height(),
-               SRCCOPY);
+    StretchBlt(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(), source, 0, 0,
+               Width(), Height(), SRCCOPY);
 }

@@ -33,13 +33,16 @@ struct TPixelFormat {
 // Layout from bit counts (masks packed red-green-blue from the top down).
 TPixelFormat MakeDIBPixelFormat(int rBitCount, int gBitCount, int bBitCount);
 // Layout from masks: each count is the run of 1 bits from the mask's lowest set bit.
-TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rBitMask, std::uint32_t gBitMask, std::uint32_t bBitMask);
+TPixelFormat MakeDIBPixelFormatMask(std::uint32_t rBitMask, std::uint32_t gBitMask,
+                                    std::uint32_t bBitMask);
 bool IsFormat888(const TPixelFormat& f);
 bool IsFormat555(const TPixelFormat& f);
 bool IsFormat565(const TPixelFormat& f);
 
 // Bytes of one pixel row: rows are padded to whole 32-bit words.
-inline std::int64_t WidthBytes(std::int64_t width, int bitCount) { return ((bitCount * width + 31) / 32) * 4; }
+inline std::int64_t WidthBytes(std::int64_t width, int bitCount) {
+    return ((bitCount * width + 31) / 32) * 4;
+}
 
 // Largest picture the reader and SetSize accept, in pixel bytes and in either dimension.
 constexpr std::int64_t kMaxDIBBytes = std::int64_t(1) << 26;
@@ -52,18 +55,18 @@ constexpr int kMaxDIBDimension = 1 << 16;
 class TDIBSharedImage {
 public:
     int BitCount = 0;
-    std::vector<std::uint8_t> BitmapInfo;  // header, masks when used, colour table
+    std::vector<std::uint8_t> BitmapInfo; // header, masks when used, colour table
     int BitmapInfoSize = 0;
     bool PaletteChanged = false;
     TRGBQuads ColorTable{};
     int ColorTablePos = 40;
     bool Compressed = false;
     int Height = 0;
-    bool MemoryImage = true;  // no device context made over the pixels yet
+    bool MemoryImage = true; // no device context made over the pixels yet
     int NextLine = 0;
     int PaletteCount = 0;
     TPixelFormat PixelFormat;
-    std::size_t Size = 0;  // pixel bytes, or the bytes of run-length data while compressed
+    std::size_t Size = 0; // pixel bytes, or the bytes of run-length data while compressed
     int Width = 0;
     int WidthBytes = 0;
 
@@ -73,8 +76,9 @@ public:
 
     // Builds a store (the creation algorithm); raises on a bad bit count or pixel format.
     static std::shared_ptr<TDIBSharedImage> Create(int width, int height, int bitCount,
-                                                   const TPixelFormat& format, const TRGBQuads& colorTable,
-                                                   bool memoryImage, bool compressed);
+                                                   const TPixelFormat& format,
+                                                   const TRGBQuads& colorTable, bool memoryImage,
+                                                   bool compressed);
     static std::shared_ptr<TDIBSharedImage> Empty();
 
     // A device context over the pixels (made on first request; the store stops being a memory
@@ -90,9 +94,9 @@ public:
     // Rebuilds the information block from the fields above.
     void BuildInfo();
 
-    std::vector<std::uint8_t> Memory;  // pixels, or run-length data while Compressed
+    std::vector<std::uint8_t> Memory; // pixels, or run-length data while Compressed
     std::unique_ptr<TDeviceContext> Context;
-    bool ShadowDC = false;  // Context holds an 8-bit copy of 4-bit pixels
+    bool ShadowDC = false; // Context holds an 8-bit copy of 4-bit pixels
 };
 
 class TDIB;

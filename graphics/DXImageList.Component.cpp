@@ -3,7 +3,8 @@
 
 TCustomDXImageList::TCustomDXImageList(QObject* Owner)
     : TComponent(Owner), FItems(std::make_unique<TPictureCollection>(this)),
-      FDXDraw([this](TCustomDXDraw* Sender, TDXDrawNotifyKind Kind) { DXDrawNotifyEvent(Sender, Kind); },
+      FDXDraw([this](TCustomDXDraw* Sender,
+                     TDXDrawNotifyKind Kind) { DXDrawNotifyEvent(Sender, Kind); },
               [this] { FItems->Finalize(); }) {}
 
 TCustomDXImageList::~TCustomDXImageList() {

@@ -23,8 +23,7 @@ int64_t BlockSize(int64_t Pitch, int64_t Size, int64_t Skip) {
 // ---- TPicture ----
 
 void TPicture::Assign(const TPicture& Source) {
-    if (&Source == this)
-        return;
+    if (&Source == this) return;
     TGraphic* from = Source.Graphic();
     if (!from) {
         FGraphic.reset();
@@ -56,20 +55,17 @@ TPictureCollection* TPictureCollectionItem::PictureCollection() const {
 }
 
 TRect TPictureCollectionItem::PatternRect(int Index) const {
-    if (Index < 0 || Index >= PatternCount())
-        return TRect{0, 0, 0, 0};
+    if (Index < 0 || Index >= PatternCount()) return TRect{0, 0, 0, 0};
     return FPatterns[size_t(Index)].Rect;
 }
 
 TDirectDrawSurface* TPictureCollectionItem::PatternSurface(int Index) const {
-    if (Index < 0 || Index >= PatternCount())
-        return nullptr;
+    if (Index < 0 || Index >= PatternCount()) return nullptr;
     return FPatterns[size_t(Index)].Surface;
 }
 
 void TPictureCollectionItem::Draw(TDirectDrawSurface* Dest, int X, int Y, int Index) const {
-    if (!FReady || Index < 0 || Index >= PatternCount() || !Dest)
-        return;
+    if (!FReady || Index < 0 || Index >= PatternCount() || !Dest) return;
     const TPictureCollectionItemPattern& pattern = FPatterns[size_t(Index)];
     Dest->Draw(X, Y, pattern.Rect, pattern.Surface, Transparent);
 }
@@ -96,8 +92,7 @@ void TPictureCollectionItem::ClearSurfaces() {
 }
 
 void TPictureCollectionItem::SetTransparentColor(TColor Value) {
-    if (Value == FTransparentColor)
-        return;
+    if (Value == FTransparentColor) return;
     FTransparentColor = Value;
     for (const auto& surface : FSurfaces) {
         try {
@@ -108,8 +103,10 @@ void TPictureCollectionItem::SetTransparentColor(TColor Value) {
     }
 }
 
-TDirectDrawSurface* TPictureCollectionItem::CreateSurfaceFrom(TDirectDraw* Device, const TRect& Rect) {
-    TDirectDrawSurface* surface = FSurfaces.emplace_back(std::make_unique<TDirectDrawSurface>(Device)).get();
+TDirectDrawSurface* TPictureCollectionItem::CreateSurfaceFrom(TDirectDraw* Device,
+                                                              const TRect& Rect) {
+    TDirectDrawSurface* surface =
+        FSurfaces.emplace_back(std::make_unique<TDirectDrawSurface>(Device)).get();
     // Owned before it is loaded: a failing load leaves it in Surfaces until the next ClearSurfaces.
     surface->SystemMemory = SystemMemory;
     surface->LoadFromGraphicRect(*FPicture.Graphic(), 0, 0, Rect);
@@ -125,26 +122,21 @@ void TPictureCollectionItem::AddPattern(TDirectDrawSurface* Surface, int Left, i
 }
 
 void TPictureCollectionItem::Restore() {
-    if (!FPicture.Graphic())
-        return;
+    if (!FPicture.Graphic()) return;
     TPictureCollection* collection = PictureCollection();
     if (!FReady) {
-        if (collection && collection->Initialized())
-            Initialize();
-        if (!FReady)
-            return;
+        if (collection && collection->Initialized()) Initialize();
+        if (!FReady) return;
     }
     ClearSurfaces();
     TDirectDraw* device = collection ? collection->DDraw() : nullptr;
-    if (!device)
-        return;
+    if (!device) return;
 
     const int pw = FPicture.Width();
     const int ph = FPicture.Height();
     const int width = Width();
     const int height = Height();
-    if (pw <= 0 || ph <= 0)
-        return;
+    if (pw <= 0 || ph <= 0) return;
 
     if (width == pw && height == ph) {
         AddPattern(CreateSurfaceFrom(device, TRect{0, 0, pw, ph}), 0, 0);
@@ -155,8 +147,7 @@ void TPictureCollectionItem::Restore() {
     // be undefined, and a negative gap cannot lay patterns out.
     const int64_t w2 = int64_t(width) + SkipWidth;
     const int64_t h2 = int64_t(height) + SkipHeight;
-    if (w2 <= 0 || h2 <= 0 || width <= 0 || height <= 0)
-        return;
+    if (w2 <= 0 || h2 <= 0 || width <= 0 || height <= 0) return;
     const int64_t columns = (int64_t(pw) + SkipWidth) / w2;
     const int64_t rows = (int64_t(ph) + SkipHeight) / h2;
 
@@ -170,18 +161,15 @@ void TPictureCollectionItem::Restore() {
 
     const int64_t bw = BlockSize(w2, pw, SkipWidth);
     const int64_t bh = BlockSize(h2, ph, SkipHeight);
-    if (bw <= 0 || bh <= 0)
-        return;
+    if (bw <= 0 || bh <= 0) return;
     const int64_t bx = (pw + bw - 1) / bw;
     const int64_t by = (ph + bh - 1) / bh;
     for (int64_t y = 0; y < by; ++y) {
         for (int64_t x = 0; x < bx; ++x) {
             int64_t w = std::min(bw, std::max<int64_t>(pw - x * bw, 0));
-            if (w == 0)
-                w = bw;
+            if (w == 0) w = bw;
             int64_t h = std::min(bh, std::max<int64_t>(ph - y * bh, 0));
-            if (h == 0)
-                h = bh;
+            if (h == 0) h = bh;
             const int left = int(x * bw);
             const int top = int(y * bh);
             CreateSurfaceFrom(device, TRect{left, top, int(left + w), int(top + h)});
@@ -203,8 +191,7 @@ void TPictureCollectionItem::Assign(const THashCollectionItem& Source) {
         THashCollectionItem::Assign(Source);
         return;
     }
-    if (from == this)
-        return;
+    if (from == this) return;
     const bool wasReady = FReady;
     Finalize();
     PatternHeight = from->PatternHeight;
@@ -215,8 +202,7 @@ void TPictureCollectionItem::Assign(const THashCollectionItem& Source) {
     Transparent = from->Transparent;
     SetTransparentColor(from->FTransparentColor);
     FPicture.Assign(from->FPicture);
-    if (wasReady)
-        Restore();
+    if (wasReady) Restore();
 }
 
 // ---- TPictureCollection ----
@@ -232,40 +218,37 @@ TPictureCollectionItem* TPictureCollection::Items(int Index) const {
     return static_cast<TPictureCollectionItem*>(THashCollection::Items(Index));
 }
 
-TPictureCollectionItem* TPictureCollection::Add() { return new TPictureCollectionItem(this); }
+TPictureCollectionItem* TPictureCollection::Add() {
+    return new TPictureCollectionItem(this);
+}
 
 TPictureCollectionItem* TPictureCollection::Find(const std::string& Name) const {
     const int index = IndexOf(Name);
-    if (index < 0)
-        throw EPictureCollectionError(Format(SImageNotFound, Name.c_str()));
+    if (index < 0) throw EPictureCollectionError(Format(SImageNotFound, Name.c_str()));
     return Items(index);
 }
 
 bool TPictureCollection::Initialized() const {
-    if (FDXDraw)
-        return FDXDraw->Initialized();
+    if (FDXDraw) return FDXDraw->Initialized();
     return FDevice != nullptr;
 }
 
 TDirectDraw* TPictureCollection::DDraw() const {
-    if (FDXDraw)
-        return FDXDraw->Initialized() ? FDXDraw->Device() : nullptr;
+    if (FDXDraw) return FDXDraw->Initialized() ? FDXDraw->Device() : nullptr;
     return FDevice;
 }
 
 void TPictureCollection::Initialize(TCustomDXDraw* Display) {
     Finalize();
     FDXDraw = Display;
-    if (!Initialized())
-        throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
+    if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }
 
 void TPictureCollection::InitializeOn(TDirectDraw* Device) {
     Finalize();
     FDevice = Device;
-    if (!Initialized())
-        throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
+    if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }
 
@@ -293,8 +276,7 @@ void TPictureCollection::Restore() {
 }
 
 void TPictureCollection::Assign(const TPictureCollection& Source) {
-    if (&Source == this)
-        return;
+    if (&Source == this) return;
     // Made to the same length first, then copied position by position; names come along.
     while (Count() > Source.Count())
         Delete(Count() - 1);

@@ -1,19 +1,17 @@
 // Painting image sprites and attaching the root of a sprite tree to a surface.
+#include "graphics/DXSprite.h"
 #include "display/DXDraws.Surfaces.h"
 #include "graphics/DXImageList.h"
-#include "graphics/DXSprite.h"
 
 #include <cmath>
 
 void TImageSprite::DrawSelf() {
     // An image sprite without a picture, or without a surface to paint on, has nothing to show.
-    if (!Image || !Root() || !Root()->Surface)
-        return;
+    if (!Image || !Root() || !Root()->Surface) return;
     const double frame = std::trunc(FramePos);
     const double pattern = frame + double(PatternBase);
     // Frame numbers beyond 32 bits name no pattern.
-    if (!(pattern >= -2147483648.0 && pattern <= 2147483647.0))
-        return;
+    if (!(pattern >= -2147483648.0 && pattern <= 2147483647.0)) return;
     const TRect bounds = GetBounds();
     const int left = int((int64_t(bounds.Left) + (int64_t(Width) - Image->Width()) / 2));
     const int top = int((int64_t(bounds.Top) + (int64_t(Height) - Image->Height()) / 2));

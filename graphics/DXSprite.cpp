@@ -9,36 +9,30 @@ namespace {
 
 // Positions are whole pixels truncated toward zero; values beyond 32 bits are held at its ends.
 int TruncToInt(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483647.0)
-        return std::numeric_limits<int>::max();
-    if (v <= -2147483648.0)
-        return std::numeric_limits<int>::min();
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return std::numeric_limits<int>::max();
+    if (v <= -2147483648.0) return std::numeric_limits<int>::min();
     return int(std::trunc(v));
 }
 
 // Remainder with the sign of i, plus n when negative; n must not be 0.
 int PositiveMod(int64_t i, int64_t n) {
     int64_t r = i % n;
-    if (r < 0)
-        r += n;
+    if (r < 0) r += n;
     return int(r);
 }
 
 } // namespace
 
 double PositiveModReal(int32_t n, double x) {
-    if (n == 0)
-        return x;
+    if (n == 0) return x;
     const double q = x / n;
     double r;
     if (std::fabs(q) < 9.0e18)
         r = x - double(int64_t(std::trunc(q))) * n;
     else
         r = std::fmod(x, double(n)); // the same remainder where the quotient leaves 64 bits
-    if (r < 0)
-        r += n;
+    if (r < 0) r += n;
     return r;
 }
 
@@ -55,8 +49,7 @@ TSprite::TSprite(TSprite* AParent) : FParent(AParent) {
             FRoot = engine;
         else
             FRoot = FParent->FRoot;
-        if (FRoot)
-            ++FRoot->SpriteCount;
+        if (FRoot) ++FRoot->SpriteCount;
     }
     Movable = true;
     Visible = true;
@@ -65,8 +58,7 @@ TSprite::TSprite(TSprite* AParent) : FParent(AParent) {
 TSprite::~TSprite() {
     Clear();
     if (FParent) {
-        if (FRoot)
-            --FRoot->SpriteCount;
+        if (FRoot) --FRoot->SpriteCount;
         FParent->Remove(this);
     }
     FChildren.reset();
@@ -80,7 +72,8 @@ void TSprite::Add(TSprite* Sprite) {
     }
     FChildren->push_back(Sprite);
     // Binary search for the first place whose Z is not below the new one: a newcomer goes in front
-    // of every sibling of equal Z. The comparison is made in 64 bits so extreme keys cannot overflow.
+    // of every sibling of equal Z. The comparison is made in 64 bits so extreme keys cannot
+    // overflow.
     int low = 0;
     int high = int(FPaintOrder->size()) - 1;
     while (low <= high) {
@@ -94,12 +87,10 @@ void TSprite::Add(TSprite* Sprite) {
 }
 
 void TSprite::Remove(TSprite* Sprite) {
-    if (!FChildren)
-        return;
+    if (!FChildren) return;
     auto drop = [Sprite](std::vector<TSprite*>& list) {
         auto it = std::find(list.begin(), list.end(), Sprite);
-        if (it != list.end())
-            list.erase(it);
+        if (it != list.end()) list.erase(it);
     };
     drop(*FChildren);
     drop(*FPaintOrder);
@@ -114,33 +105,37 @@ void TSprite::Clear() {
         delete FChildren->back(); // the child's destructor takes it out of both lists
 }
 
-int TSprite::Count() const { return FChildren ? int(FChildren->size()) : 0; }
+int TSprite::Count() const {
+    return FChildren ? int(FChildren->size()) : 0;
+}
 
 TSprite* TSprite::Items(int Index) const {
-    if (!FChildren)
-        throw ESpriteError(Format("Index of the list exceeds the range. (%d)", Index));
-    if (Index < 0 || Index >= int(FChildren->size()))
-        ListIndexError(Index);
+    if (!FChildren) throw ESpriteError(Format("Index of the list exceeds the range. (%d)", Index));
+    if (Index < 0 || Index >= int(FChildren->size())) ListIndexError(Index);
     return (*FChildren)[size_t(Index)];
 }
 
-int TSprite::PaintOrderCount() const { return FPaintOrder ? int(FPaintOrder->size()) : 0; }
+int TSprite::PaintOrderCount() const {
+    return FPaintOrder ? int(FPaintOrder->size()) : 0;
+}
 
 TSprite* TSprite::PaintOrderItems(int Index) const {
     if (!FPaintOrder)
         throw ESpriteError(Format("Index of the list exceeds the range. (%d)", Index));
-    if (Index < 0 || Index >= int(FPaintOrder->size()))
-        ListIndexError(Index);
+    if (Index < 0 || Index >= int(FPaintOrder->size())) ListIndexError(Index);
     return (*FPaintOrder)[size_t(Index)];
 }
 
-double TSprite::AbsoluteX() const { return FParent ? X + FParent->AbsoluteX() : X; }
+double TSprite::AbsoluteX() const {
+    return FParent ? X + FParent->AbsoluteX() : X;
+}
 
-double TSprite::AbsoluteY() const { return FParent ? Y + FParent->AbsoluteY() : Y; }
+double TSprite::AbsoluteY() const {
+    return FParent ? Y + FParent->AbsoluteY() : Y;
+}
 
 void TSprite::Move(int32_t MoveCount) {
-    if (!Movable)
-        return;
+    if (!Movable) return;
     MoveSelf(MoveCount);
     const int n = Count();
     for (int i = 0; i < n; ++i)
@@ -148,8 +143,7 @@ void TSprite::Move(int32_t MoveCount) {
 }
 
 void TSprite::Draw() {
-    if (!Visible)
-        return;
+    if (!Visible) return;
     if (FRoot && RectsOverlap(GetBounds(), FRoot->SurfaceBounds)) {
         DrawSelf();
         ++FRoot->PaintedCount;
@@ -197,13 +191,11 @@ TRect TImageSprite::GetBounds() {
         const int64_t spanY = int64_t(bounds.Bottom) + Height;
         if (spanX != 0) {
             left = PositiveMod(left, spanX);
-            if (left > bounds.Right)
-                left = int(left - spanX);
+            if (left > bounds.Right) left = int(left - spanX);
         }
         if (spanY != 0) {
             top = PositiveMod(top, spanY);
-            if (top > bounds.Bottom)
-                top = int(top - spanY);
+            if (top > bounds.Bottom) top = int(top - spanY);
         }
     }
     return TRect{left, top, int(int64_t(left) + Width), int(int64_t(top) + Height)};
@@ -213,7 +205,9 @@ TRect TImageSprite::GetBounds() {
 
 TSpriteEngine::TSpriteEngine() : TSprite(nullptr) {}
 
-TSpriteEngine::~TSpriteEngine() { Clear(); }
+TSpriteEngine::~TSpriteEngine() {
+    Clear();
+}
 
 void TSpriteEngine::Draw() {
     PaintedCount = 0;

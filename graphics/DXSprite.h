@@ -21,7 +21,8 @@ public:
 // x reduced into [0, n) for positive n (into (n, 0] for negative n); x itself when n is 0.
 double PositiveModReal(int32_t n, double x);
 
-// RectsOverlap: true when the two rectangles share at least one pixel (edges touching do not count).
+// RectsOverlap: true when the two rectangles share at least one pixel (edges touching do not
+// count).
 bool RectsOverlap(const TRect& a, const TRect& b);
 
 class TSprite {
@@ -38,7 +39,10 @@ public:
     virtual void DrawSelf() {}
     virtual void MoveSelf(int32_t MoveCount) { (void)MoveCount; }
     virtual TRect GetBounds();
-    virtual bool HitTest(TSprite* Other) { (void)Other; return true; }
+    virtual bool HitTest(TSprite* Other) {
+        (void)Other;
+        return true;
+    }
 
     // Destroys the children one by one, always the last of Children first.
     void Clear();
@@ -86,7 +90,8 @@ class TImageSprite : public TSprite {
 public:
     explicit TImageSprite(TSprite* AParent);
 
-    // The frame advance: FramePos moves by FrameSpeed per move unit, looping or stopping at the ends.
+    // The frame advance: FramePos moves by FrameSpeed per move unit, looping or stopping at the
+    // ends.
     void MoveSelf(int32_t MoveCount) override;
     // As the base, and wrapped round the root's surface when WrapAround is set.
     TRect GetBounds() override;
@@ -115,8 +120,8 @@ public:
     // Width and Height from its client rectangle; detaching leaves them as they were.
     void SetSurface(TDirectDrawSurface* Value);
 
-    int32_t SpriteCount = 0;   // sprites constructed in this tree and not yet destroyed
-    int32_t PaintedCount = 0;  // sprites painted by the last Draw
+    int32_t SpriteCount = 0;               // sprites constructed in this tree and not yet destroyed
+    int32_t PaintedCount = 0;              // sprites painted by the last Draw
     TDirectDrawSurface* Surface = nullptr; // not owned
     TRect SurfaceBounds;
 };

@@ -3,7 +3,8 @@
 
 TCustomDXSpriteEngine::TCustomDXSpriteEngine(QObject* Owner)
     : TComponent(Owner), FEngine(std::make_unique<TSpriteEngine>()),
-      FDXDraw([this](TCustomDXDraw* Sender, TDXDrawNotifyKind Kind) { DXDrawNotifyEvent(Sender, Kind); },
+      FDXDraw([this](TCustomDXDraw* Sender,
+                     TDXDrawNotifyKind Kind) { DXDrawNotifyEvent(Sender, Kind); },
               // Never keep a pointer to a destroyed control's back surface.
               [this] { FEngine->SetSurface(nullptr); }) {}
 
@@ -12,11 +13,12 @@ TCustomDXSpriteEngine::~TCustomDXSpriteEngine() {
     FEngine.reset();
 }
 
-void TCustomDXSpriteEngine::Move(int32_t MoveCount) { FEngine->Move(MoveCount); }
+void TCustomDXSpriteEngine::Move(int32_t MoveCount) {
+    FEngine->Move(MoveCount);
+}
 
 void TCustomDXSpriteEngine::Draw() {
-    if (DXDraw() && DXDraw()->Initialized())
-        FEngine->Draw();
+    if (DXDraw() && DXDraw()->Initialized()) FEngine->Draw();
 }
 
 void TCustomDXSpriteEngine::DXDrawNotifyEvent(TCustomDXDraw* Sender, TDXDrawNotifyKind NotifyKind) {

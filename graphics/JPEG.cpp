@@ -40,14 +40,14 @@ struct TErrorManager {
 // code, junk between markers). Such a picture is refused rather than shown half grey. Trace
 // messages (level >= 0) are dropped; nothing is ever printed.
 void EmitMessage(j_common_ptr info, int level) {
-    if (level < 0)
-        ErrorExit(info);
+    if (level < 0) ErrorExit(info);
 }
 
 void OutputMessage(j_common_ptr) {}
 
 void ProgressMonitor(j_common_ptr info) {
-    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxScans)
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxScans)
         Fail(info, "Too many scans in the JPEG data");
 }
 
@@ -93,7 +93,8 @@ struct TDecodeJob {
     job.Height = int(height);
     job.Pixels.assign(std::size_t(width * height * 3), 0);
     while (info->output_scanline < info->output_height) {
-        JSAMPROW row = job.Pixels.data() + std::size_t(info->output_scanline) * std::size_t(width) * 3;
+        JSAMPROW row =
+            job.Pixels.data() + std::size_t(info->output_scanline) * std::size_t(width) * 3;
         if (jpeg_read_scanlines(info, &row, 1) != 1)
             Fail(reinterpret_cast<j_common_ptr>(info), "JPEG data ended early");
     }
@@ -107,8 +108,7 @@ bool Decode(TDecodeJob& job) {
     job.Error.Public.emit_message = EmitMessage;
     job.Error.Public.output_message = OutputMessage;
     job.Error.Message[0] = '\0';
-    if (setjmp(job.Error.Jump))
-        return false;
+    if (setjmp(job.Error.Jump)) return false;
     jpeg_create_decompress(&job.Info);
     job.Info.mem->max_memory_to_use = MaxDecoderMemory;
     job.Progress.progress_monitor = ProgressMonitor;
@@ -120,8 +120,7 @@ bool Decode(TDecodeJob& job) {
 } // namespace
 
 void TJPEGImage::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
-    if (!data || size == 0)
-        throw EJPEGError("JPEG picture cannot be read: no data");
+    if (!data || size == 0) throw EJPEGError("JPEG picture cannot be read: no data");
     auto job = std::make_unique<TDecodeJob>();
     std::memset(static_cast<void*>(&job->Info), 0, sizeof job->Info);
     job->Data = data;
@@ -129,8 +128,7 @@ void TJPEGImage::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
     const bool done = Decode(*job);
     // Safe on a partly made decoder too: it releases only what was set up.
     jpeg_destroy_decompress(&job->Info);
-    if (!done)
-        throw EJPEGError(Format("JPEG picture cannot be read: %s", job->Error.Message));
+    if (!done) throw EJPEGError(Format("JPEG picture cannot be read: %s", job->Error.Message));
     FWidth = job->Width;
     FHeight = job->Height;
     FPixels = std::move(job->Pixels);
@@ -156,8 +154,7 @@ void TJPEGImage::ReadPictureData(TStream& stream) {
 }
 
 std::vector<std::uint8_t> TJPEGImage::MakePictureData(const std::uint8_t* data, std::size_t size) {
-    if (size > MaxStoredBytes)
-        throw EJPEGError("JPEG picture too large to store");
+    if (size > MaxStoredBytes) throw EJPEGError("JPEG picture too large to store");
     static const char name[] = "TJPEGImage";
     std::vector<std::uint8_t> out;
     out.reserve(1 + sizeof name - 1 + 4 + size);
@@ -165,8 +162,7 @@ std::vector<std::uint8_t> TJPEGImage::MakePictureData(const std::uint8_t* data, 
     out.insert(out.end(), name, name + sizeof name - 1);
     for (int i = 0; i < 4; ++i)
         out.push_back(std::uint8_t((size >> (8 * i)) & 0xFF));
-    if (size)
-        out.insert(out.end(), data, data + size);
+    if (size) out.insert(out.end(), data, data + size);
     return out;
 }
 
@@ -178,7 +174,6 @@ void TJPEGImage::Clear() {
 }
 
 QImage TJPEGImage::ToImage() const {
-    if (Empty())
-        return QImage();
+    if (Empty()) return QImage();
     return QImage(FPixels.data(), FWidth, FHeight, FWidth * 3, QImage::Format_RGB888).copy();
 }

@@ -1,4 +1,5 @@
-// JPEG pictures: decoding JFIF data into RGB pixels, and the stored picture value that carries them.
+// JPEG pictures: decoding JFIF data into RGB pixels, and the stored picture value that carries
+// them.
 #pragma once
 
 #include "platform/rtl/Streams.h"
@@ -34,7 +35,8 @@ public:
     const std::vector<std::uint8_t>& Pixels() const { return FPixels; }
 
     // Decodes JFIF bytes. Any fault of the data (including a warning the decoder would otherwise
-    // only print, such as premature end of data) raises EJPEGError and leaves the picture as it was.
+    // only print, such as premature end of data) raises EJPEGError and leaves the picture as it
+    // was.
     void LoadFromBytes(const std::uint8_t* data, std::size_t size);
 
     // The stored picture value: one length byte, the class name "TJPEGImage", a 32-bit

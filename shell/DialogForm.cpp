@@ -31,8 +31,7 @@ void TDialogForm::UseSystemColours(QWidget* Control) {
         for (int role = 0; role < QPalette::NColorRoles; ++role) {
             const auto g = QPalette::ColorGroup(group);
             const auto r = QPalette::ColorRole(role);
-            if (r == QPalette::NoRole)
-                continue;
+            if (r == QPalette::NoRole) continue;
             own.setBrush(g, r, system.brush(g, r));
         }
     Control->setPalette(own);
@@ -45,8 +44,7 @@ void TDialogForm::CloseWith(int Result) {
 
 void TDialogForm::CentreOnScreen() {
     QScreen* screen = this->screen();
-    if (!screen)
-        return;
+    if (!screen) return;
     const QRect area = screen->availableGeometry();
     // The frame is known only once the window system has decorated the window; before that the
     // client rectangle stands for it.

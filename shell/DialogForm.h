@@ -10,7 +10,8 @@ class TDialogForm : public TDXForm {
 public:
     explicit TDialogForm(QWidget* parent = nullptr);
 
-    // Runs on every showing, before the window becomes visible (each dialog refreshes what it shows).
+    // Runs on every showing, before the window becomes visible (each dialog refreshes what it
+    // shows).
     virtual void FormShow() {}
 
     // Runs a handler. An error it raises stops it at that point and goes to the application's error

@@ -39,7 +39,9 @@ TfrmHelp::TfrmHelp(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<
 
 TfrmHelp::~TfrmHelp() = default;
 
-void TfrmHelp::FormShow() { pgeHelp->setCurrentIndex(0); }
+void TfrmHelp::FormShow() {
+    pgeHelp->setCurrentIndex(0);
+}
 
 void TfrmHelp::btnCloseclick(QObject* Sender) {
     (void)Sender;

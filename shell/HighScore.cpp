@@ -22,13 +22,13 @@ public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override {
         for (qsizetype i = 0; i < input.size();) {
-            const bool pair = i + 1 < input.size() && input[i].isHighSurrogate() && input[i + 1].isLowSurrogate();
+            const bool pair =
+                i + 1 < input.size() && input[i].isHighSurrogate() && input[i + 1].isLowSurrogate();
             if (pair) {
                 i += 2;
             } else if (input[i].isSurrogate()) {
                 input.remove(i, 1);
-                if (pos > i)
-                    --pos;
+                if (pos > i) --pos;
             } else {
                 ++i;
             }
@@ -39,7 +39,8 @@ public:
 
 } // namespace
 
-TfrmHighScore::TfrmHighScore(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmHighScore>()) {
+TfrmHighScore::TfrmHighScore(QWidget* parent)
+    : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmHighScore>()) {
     // The form's font first: controls that carry a style of their own take it when they are made.
     setFont(MakeFont("MS Sans Serif", 13));
     FUi->setupUi(this);
@@ -67,8 +68,7 @@ void TfrmHighScore::FormShow() {
 
 void TfrmHighScore::btnOKclick(QObject* Sender) {
     (void)Sender;
-    if (txtHighName->text().isEmpty())
-        txtHighName->setText(QStringLiteral(" "));
+    if (txtHighName->text().isEmpty()) txtHighName->setText(QStringLiteral(" "));
     const std::string name = txtHighName->text().toStdString();
     WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, "TopPlayer", name);
     WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, "HighScore", IntToStr(HighScoreMoves));

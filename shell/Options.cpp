@@ -11,7 +11,8 @@
 
 TfrmOptions* frmOptions = nullptr;
 
-TfrmOptions::TfrmOptions(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmOptions>()) {
+TfrmOptions::TfrmOptions(QWidget* parent)
+    : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmOptions>()) {
     // The form's font first: controls that carry a style of their own take it when they are made.
     setFont(MakeFont("MS Sans Serif", 13));
     FUi->setupUi(this);
@@ -36,7 +37,8 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TDialogForm(parent), FUi(std::make_u
 
 TfrmOptions::~TfrmOptions() = default;
 
-void TfrmOptions::SetWorkingCopies(std::string& Sound, std::string& Highlight, std::string& Numbered) {
+void TfrmOptions::SetWorkingCopies(std::string& Sound, std::string& Highlight,
+                                   std::string& Numbered) {
     FSound = &Sound;
     FHighlight = &Highlight;
     FNumbered = &Numbered;

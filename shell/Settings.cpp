@@ -12,13 +12,12 @@ namespace {
 class TOpenKey {
 public:
     TOpenKey(HKEY root, const std::string& path) {
-        if (RegCreateKeyEx(root, path.c_str(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &FKey, nullptr) !=
-            ERROR_SUCCESS)
+        if (RegCreateKeyEx(root, path.c_str(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &FKey,
+                           nullptr) != ERROR_SUCCESS)
             FKey = nullptr;
     }
     ~TOpenKey() {
-        if (FKey)
-            RegCloseKey(FKey);
+        if (FKey) RegCloseKey(FKey);
     }
     TOpenKey(const TOpenKey&) = delete;
     TOpenKey& operator=(const TOpenKey&) = delete;
@@ -32,11 +31,11 @@ private:
 
 std::string ReadRegistryString(HKEY root, const std::string& path, const std::string& name) {
     TOpenKey key(root, path);
-    if (!key.Key())
-        return std::string();
+    if (!key.Key()) return std::string();
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueEx(key.Key(), name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    if (RegQueryValueEx(key.Key(), name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0)
         return std::string();
     std::vector<uint8_t> buffer(size);
     DWORD got = size;
@@ -57,17 +56,18 @@ std::string ReadRegistryString(HKEY root, const std::string& path, const std::st
 void WriteRegistryString(HKEY root, const std::string& path, const std::string& name,
                          const std::string& text) {
     TOpenKey key(root, path);
-    if (!key.Key())
-        return;
+    if (!key.Key()) return;
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    if (RegSetValueEx(key.Key(), name.c_str(), REG_SZ, data.data(), DWORD(data.size())) != ERROR_SUCCESS)
+    if (RegSetValueEx(key.Key(), name.c_str(), REG_SZ, data.data(), DWORD(data.size())) !=
+        ERROR_SUCCESS)
         throw ERegistryError(Format("Failed to set data for '%s'", name.c_str()));
 }
 
 namespace {
 
-std::string LoadPreference(const char* name, const char* defaultValue, std::vector<std::string>& errors) {
+std::string LoadPreference(const char* name, const char* defaultValue,
+                           std::vector<std::string>& errors) {
     std::string value;
     try {
         value = ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name);
@@ -76,8 +76,7 @@ std::string LoadPreference(const char* name, const char* defaultValue, std::vect
         errors.push_back(e.Message);
         return defaultValue;
     }
-    if (value.empty())
-        value = defaultValue;
+    if (value.empty()) value = defaultValue;
     try {
         WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name, value);
     } catch (const Exception& e) {
@@ -104,7 +103,8 @@ THighScore LoadHighScore() {
         record.Errors.push_back(e.Message);
         record.TopPlayer.clear();
     }
-    record.TopLabel = record.TopPlayer.empty() ? std::string("Top Player: Zelvan") : "Top Player: " + record.TopPlayer;
+    record.TopLabel = record.TopPlayer.empty() ? std::string("Top Player: Zelvan")
+                                               : "Top Player: " + record.TopPlayer;
     try {
         const std::string score = ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, "HighScore");
         record.Moves = score.empty() ? 1000 : StrToInt(score);

@@ -45,10 +45,10 @@ TPreferences LoadPreferences();
 
 // The high-score record as shown on the panel.
 struct THighScore {
-    std::string TopPlayer;       // stored name, "" when none
-    int32_t Moves = 1000;        // stored score, 1000 when none or unusable
-    std::string TopLabel;        // "Top Player: Zelvan" or "Top Player: " + name
-    std::string HighLabel;       // "High Score: " + Moves + " moves"
+    std::string TopPlayer; // stored name, "" when none
+    int32_t Moves = 1000;  // stored score, 1000 when none or unusable
+    std::string TopLabel;  // "Top Player: Zelvan" or "Top Player: " + name
+    std::string HighLabel; // "High Score: " + Moves + " moves"
     std::vector<std::string> Errors;
 };
 

@@ -17,7 +17,9 @@
 TfrmSplash* frmSplash = nullptr;
 
 // The picture is one of the program's resources, compiled into this library.
-static void InitSplashResources() { Q_INIT_RESOURCE(assets); }
+static void InitSplashResources() {
+    Q_INIT_RESOURCE(assets);
+}
 
 TfrmSplash::TfrmSplash(QWidget* parent, const QString& picture)
     : TDXForm(parent), FUi(std::make_unique<Ui::TfrmSplash>()) {
@@ -38,8 +40,7 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QString& picture)
 }
 
 TfrmSplash::~TfrmSplash() {
-    if (frmSplash == this)
-        frmSplash = nullptr;
+    if (frmSplash == this) frmSplash = nullptr;
 }
 
 void TfrmSplash::LoadPicture(const QString& picture) {
@@ -65,9 +66,13 @@ void TfrmSplash::LoadPicture(const QString& picture) {
     }
 }
 
-void TfrmSplash::Timer1Timer() { Timer1->stop(); }
+void TfrmSplash::Timer1Timer() {
+    Timer1->stop();
+}
 
-void TfrmSplash::FormCloseQuery(bool& CanClose) { CanClose = !Timer1->isActive(); }
+void TfrmSplash::FormCloseQuery(bool& CanClose) {
+    CanClose = !Timer1->isActive();
+}
 
 void TfrmSplash::closeEvent(QCloseEvent* event) {
     bool canClose = true;
@@ -80,7 +85,6 @@ void TfrmSplash::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmSplash::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
-        CentreOnScreen(this);
+    if (!event->spontaneous()) CentreOnScreen(this);
     TDXForm::showEvent(event);
 }

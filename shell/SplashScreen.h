@@ -1,4 +1,5 @@
-// The splash window: the title picture shown borderless at start-up until its timer has ticked once.
+// The splash window: the title picture shown borderless at start-up until its timer has ticked
+// once.
 #pragma once
 
 #include "display/DXClass.Forms.h"

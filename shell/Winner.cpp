@@ -15,7 +15,8 @@ namespace {
 constexpr int TextHeight = 209;
 }
 
-TfrmWinner::TfrmWinner(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmWinner>()) {
+TfrmWinner::TfrmWinner(QWidget* parent)
+    : TDialogForm(parent), FUi(std::make_unique<Ui::TfrmWinner>()) {
     // The form's font first: controls that carry a style of their own take it when they are made.
     setFont(MakeFont("MS Sans Serif", 13));
     FUi->setupUi(this);

@@ -17,7 +17,8 @@ TDirectSound::TDirectSound(const GUID* DriverGUID) {
 }
 
 TDirectSound::~TDirectSound() {
-    while (!FBuffers.empty()) delete FBuffers.back();
+    while (!FBuffers.empty())
+        delete FBuffers.back();
     if (FIDSound) FIDSound->Release();
 }
 
@@ -57,7 +58,8 @@ void TDirectSoundBuffer::SetIBuffer(IDirectSoundBuffer* Value) {
     if (FIDSBuffer->GetFormat(nullptr, 0, &size) == DS_OK && size > 0) {
         FFormat.assign(size, 0);
         DWORD written = 0;
-        if (FIDSBuffer->GetFormat(reinterpret_cast<WAVEFORMATEX*>(FFormat.data()), size, &written) != DS_OK)
+        if (FIDSBuffer->GetFormat(reinterpret_cast<WAVEFORMATEX*>(FFormat.data()), size,
+                                  &written) != DS_OK)
             FFormat.clear();
         else
             FFormat.resize(std::min<DWORD>(written, size));
@@ -80,7 +82,8 @@ void TDirectSoundBuffer::CheckResult() {
 void TDirectSoundBuffer::Assign(const TDirectSoundBuffer* Source) {
     if (Source && Source->IBuffer()) {
         IDirectSoundBuffer* duplicate = nullptr;
-        FDSound->SetLastResult(FDSound->IDSound()->DuplicateSoundBuffer(Source->IBuffer(), &duplicate));
+        FDSound->SetLastResult(
+            FDSound->IDSound()->DuplicateSoundBuffer(Source->IBuffer(), &duplicate));
         if (FDSound->LastResult() == DS_OK) SetIBuffer(duplicate);
     } else {
         SetIBuffer(nullptr);
@@ -88,8 +91,10 @@ void TDirectSoundBuffer::Assign(const TDirectSoundBuffer* Source) {
 }
 
 void TDirectSoundBuffer::Assign(const TWave* Source) {
-    if (Source) LoadFromWave(*Source);
-    else SetIBuffer(nullptr);
+    if (Source)
+        LoadFromWave(*Source);
+    else
+        SetIBuffer(nullptr);
 }
 
 bool TDirectSoundBuffer::CreateBuffer(const DSBUFFERDESC& BufferDesc) {
@@ -109,11 +114,14 @@ void TDirectSoundBuffer::LoadFromWave(const TWave& Wave) {
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof(DSBUFFERDESC);
     desc.dwFlags = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
-    if (FDSound->StickyFocus()) desc.dwFlags |= DSBCAPS_STICKYFOCUS;
-    else if (FDSound->GlobalFocus()) desc.dwFlags |= DSBCAPS_GLOBALFOCUS;
+    if (FDSound->StickyFocus())
+        desc.dwFlags |= DSBCAPS_STICKYFOCUS;
+    else if (FDSound->GlobalFocus())
+        desc.dwFlags |= DSBCAPS_GLOBALFOCUS;
     desc.dwBufferBytes = static_cast<DWORD>(std::max(Wave.Size(), 0));
     desc.lpwfxFormat = &format;
-    if (!CreateBuffer(desc)) throw EDirectSoundBufferError(::Format(SCannotMade, SDirectSoundBuffer));
+    if (!CreateBuffer(desc))
+        throw EDirectSoundBufferError(::Format(SCannotMade, SDirectSoundBuffer));
     if (Wave.Size() <= 0) return;
     void *ptr1, *ptr2;
     DWORD size1, size2;
@@ -125,12 +133,13 @@ void TDirectSoundBuffer::LoadFromWave(const TWave& Wave) {
     const size_t total = static_cast<size_t>(Wave.Size());
     const size_t first = std::min<size_t>(size1, total);
     std::memcpy(ptr1, Wave.Data(), first);
-    if (ptr2 && first < total) std::memcpy(ptr2, Wave.Data() + first, std::min<size_t>(size2, total - first));
+    if (ptr2 && first < total)
+        std::memcpy(ptr2, Wave.Data() + first, std::min<size_t>(size2, total - first));
     UnLock();
 }
 
-bool TDirectSoundBuffer::Lock(DWORD LockPosition, DWORD LockSize, void*& AudioPtr1, DWORD& AudioSize1,
-                              void*& AudioPtr2, DWORD& AudioSize2) {
+bool TDirectSoundBuffer::Lock(DWORD LockPosition, DWORD LockSize, void*& AudioPtr1,
+                              DWORD& AudioSize1, void*& AudioPtr2, DWORD& AudioSize2) {
     AudioPtr1 = AudioPtr2 = nullptr;
     AudioSize1 = AudioSize2 = 0;
     if (FLockCount > 0) return false;
@@ -148,7 +157,8 @@ bool TDirectSoundBuffer::Lock(DWORD LockPosition, DWORD LockSize, void*& AudioPt
 void TDirectSoundBuffer::UnLock() {
     if (FLockCount == 0) return;
     FLockCount = 0;
-    SetLastResult(IDSBuffer()->Unlock(FLockAudioPtr1, FLockAudioSize1, FLockAudioPtr2, FLockAudioSize2));
+    SetLastResult(
+        IDSBuffer()->Unlock(FLockAudioPtr1, FLockAudioSize1, FLockAudioPtr2, FLockAudioSize2));
 }
 
 bool TDirectSoundBuffer::Play(bool Loop) {

@@ -17,7 +17,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override {
         if (Event->type() == QEvent::WinIdChange) {
             // The form's own handling first (the filter runs before it), then the binding.
-            QMetaObject::invokeMethod(this, [this] { FRebind(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { FRebind(); }, Qt::QueuedConnection);
         }
         return QObject::eventFilter(Watched, Event);
     }
@@ -26,9 +27,11 @@ private:
     std::function<void()> FRebind;
 };
 
-}  // namespace
+} // namespace
 
-void TDXSoundDirectSound::DoRestoreBuffer() { FDXSound->Restore(); }
+void TDXSoundDirectSound::DoRestoreBuffer() {
+    FDXSound->Restore();
+}
 
 TCustomDXSound::TCustomDXSound(QObject* Owner) : TComponent(Owner) {}
 
@@ -140,8 +143,10 @@ void TCustomDXSound::SetOptions(TDXSoundOptions Value) {
         return;
     }
     TDXSoundOptions now = Value;
-    if (FNowOptions.Contains(soExclusive)) now.Include(soExclusive);
-    else now.Exclude(soExclusive);
+    if (FNowOptions.Contains(soExclusive))
+        now.Include(soExclusive);
+    else
+        now.Exclude(soExclusive);
     FNowOptions = now;
     FDSound->SetGlobalFocus(FNowOptions.Contains(soGlobalFocus));
     FDSound->SetStickyFocus(FNowOptions.Contains(soStickyFocus));

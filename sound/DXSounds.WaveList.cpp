@@ -7,9 +7,12 @@
 
 // ---- TWaveCollectionItem ---------------------------------------------------------------------
 
-TWaveCollectionItem::TWaveCollectionItem(TWaveCollection* Collection) : THashCollectionItem(Collection) {}
+TWaveCollectionItem::TWaveCollectionItem(TWaveCollection* Collection)
+    : THashCollectionItem(Collection) {}
 
-TWaveCollectionItem::~TWaveCollectionItem() { Finalize(); }
+TWaveCollectionItem::~TWaveCollectionItem() {
+    Finalize();
+}
 
 TWaveCollection* TWaveCollectionItem::WaveCollection() const {
     return static_cast<TWaveCollection*>(Collection());
@@ -96,7 +99,8 @@ void TWaveCollectionItem::Play(bool Wait) {
         if (FMaxPlayingCount == 0 || PlayBufferCount() < FMaxPlayingCount) {
             if (!FBuffer || !FBuffer->IBuffer()) Restore();
             if (!FBuffer || !FBuffer->IBuffer()) return;
-            auto duplicate = std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
+            auto duplicate =
+                std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
             duplicate->Assign(FBuffer.get());
             // A duplicate the device refused would fail every later play: it is not kept.
             if (!duplicate->IBuffer()) return;
@@ -159,24 +163,30 @@ TWaveCollectionItem* TWaveCollection::Find(const std::string& Name) const {
 void TWaveCollection::Assign(const TWaveCollection& Source) {
     if (&Source == this) return;
     Clear();
-    for (int i = 0; i < Source.Count(); ++i) Add()->Assign(*Source.Items(i));
+    for (int i = 0; i < Source.Count(); ++i)
+        Add()->Assign(*Source.Items(i));
 }
 
-bool TWaveCollection::Initialized() const { return FDXSound && FDXSound->Initialized(); }
+bool TWaveCollection::Initialized() const {
+    return FDXSound && FDXSound->Initialized();
+}
 
 void TWaveCollection::Initialize(TCustomDXSound* DXSound) {
     Finalize();
     FDXSound = DXSound;
-    for (int i = 0; i < Count(); ++i) Items(i)->Initialize();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->Initialize();
 }
 
 void TWaveCollection::Finalize() {
-    for (int i = 0; i < Count(); ++i) Items(i)->Finalize();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->Finalize();
     FDXSound = nullptr;
 }
 
 void TWaveCollection::Restore() {
-    for (int i = 0; i < Count(); ++i) Items(i)->Restore();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->Restore();
 }
 
 // ---- TCustomDXWaveList -----------------------------------------------------------------------
@@ -194,7 +204,7 @@ void TCustomDXWaveList::SetDXSound(TCustomDXSound* Value) {
         QObject::disconnect(FDXSoundGone);
         TCustomDXSound* old = FDXSound;
         FDXSound = nullptr;
-        old->UnRegisterNotifyEvent(&DXSoundNotify, this);  // tells us finalise when initialised
+        old->UnRegisterNotifyEvent(&DXSoundNotify, this); // tells us finalise when initialised
     }
     FDXSound = Value;
     if (FDXSound) {
@@ -208,7 +218,8 @@ void TCustomDXWaveList::SetDXSound(TCustomDXSound* Value) {
     }
 }
 
-void TCustomDXWaveList::DXSoundNotify(void* Data, TCustomDXSound* Sender, TDXSoundNotifyType NotifyType) {
+void TCustomDXWaveList::DXSoundNotify(void* Data, TCustomDXSound* Sender,
+                                      TDXSoundNotifyType NotifyType) {
     static_cast<TCustomDXWaveList*>(Data)->DXSoundNotifyEvent(Sender, NotifyType);
 }
 

@@ -1,4 +1,5 @@
-// The sound component TDXSound, the sound device and buffer wrappers, and the wave list TDXWaveList.
+// The sound component TDXSound, the sound device and buffer wrappers, and the wave list
+// TDXWaveList.
 #pragma once
 
 #include <cstdint>
@@ -106,8 +107,8 @@ public:
     bool IsPlaying();
 
     // One lock at a time: a second one while locked fails.
-    bool Lock(DWORD LockPosition, DWORD LockSize, void*& AudioPtr1, DWORD& AudioSize1, void*& AudioPtr2,
-              DWORD& AudioSize2);
+    bool Lock(DWORD LockPosition, DWORD LockSize, void*& AudioPtr1, DWORD& AudioSize1,
+              void*& AudioPtr2, DWORD& AudioSize2);
     void UnLock();
     int LockCount() const { return FLockCount; }
 
@@ -149,7 +150,8 @@ class TDXSoundOptions {
 public:
     constexpr TDXSoundOptions() = default;
     constexpr TDXSoundOptions(std::initializer_list<TDXSoundOption> Items) {
-        for (TDXSoundOption o : Items) Include(o);
+        for (TDXSoundOption o : Items)
+            Include(o);
     }
     constexpr std::uint8_t Bits() const { return FBits; }
     constexpr bool Contains(TDXSoundOption o) const { return (FBits & Bit(o)) != 0; }
@@ -158,12 +160,21 @@ public:
     constexpr bool operator==(const TDXSoundOptions&) const = default;
 
 private:
-    static constexpr std::uint8_t Bit(TDXSoundOption o) { return static_cast<std::uint8_t>(1u << o); }
+    static constexpr std::uint8_t Bit(TDXSoundOption o) {
+        return static_cast<std::uint8_t>(1u << o);
+    }
     std::uint8_t FBits = 0;
 };
 
-enum TDXSoundNotifyType { dsntDestroying, dsntInitializing, dsntInitialize, dsntFinalize, dsntRestore };
-using TDXSoundNotifyEvent = void (*)(void* Data, TCustomDXSound* Sender, TDXSoundNotifyType NotifyType);
+enum TDXSoundNotifyType {
+    dsntDestroying,
+    dsntInitializing,
+    dsntInitialize,
+    dsntFinalize,
+    dsntRestore
+};
+using TDXSoundNotifyEvent = void (*)(void* Data, TCustomDXSound* Sender,
+                                     TDXSoundNotifyType NotifyType);
 
 // The sound component's device: restoring a lost buffer restores the whole component.
 class TDXSoundDirectSound : public TDirectSound {
@@ -266,7 +277,9 @@ public:
 
     TDirectSoundBuffer* MasterBuffer() const { return FBuffer.get(); }
     int PlayBufferCount() const { return static_cast<int>(FBufferList.size()); }
-    TDirectSoundBuffer* PlayBuffers(int Index) const { return FBufferList.at(static_cast<size_t>(Index)).get(); }
+    TDirectSoundBuffer* PlayBuffers(int Index) const {
+        return FBufferList.at(static_cast<size_t>(Index)).get();
+    }
 
     std::int32_t Frequency() const { return FFrequency; }
     void SetFrequency(std::int32_t Value) { FFrequency = Value; }
@@ -306,7 +319,9 @@ public:
     ~TWaveCollection() override;
 
     TWaveCollectionItem* Add() { return new TWaveCollectionItem(this); }
-    TWaveCollectionItem* Items(int Index) const { return static_cast<TWaveCollectionItem*>(THashCollection::Items(Index)); }
+    TWaveCollectionItem* Items(int Index) const {
+        return static_cast<TWaveCollectionItem*>(THashCollection::Items(Index));
+    }
     // "Wave '%s' not found" (EWaveCollectionError) for an unknown name; case is ignored.
     TWaveCollectionItem* Find(const std::string& Name) const;
     // Copies the items of Source, one by one.

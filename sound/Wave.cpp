@@ -14,16 +14,21 @@ constexpr std::uint32_t MaxFormatSize = 0x10000;
 // The smallest block that describes PCM samples (tag, channels, rate, byte rate, align, bits).
 constexpr std::uint32_t MinFormatSize = 16;
 
-[[noreturn]] void WaveInvalid() { throw EWaveStreamError("Wave is invalid"); }
+[[noreturn]] void WaveInvalid() {
+    throw EWaveStreamError("Wave is invalid");
+}
 
 std::uint32_t Get32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t Get16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
 void Put32(TStream& out, std::uint32_t v) {
-    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+    const std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                               std::uint8_t(v >> 24)};
     out.WriteBuffer(b, 4);
 }
 
@@ -66,7 +71,7 @@ void TWaveStream::Open() {
         std::uint8_t chunk[8] = {};
         const std::size_t got = FStream.Read(chunk, 8);
         if (Get32(chunk) == 0) break; // an empty identifier (or zero padding) ends the chunk list
-        if (got < 8) WaveInvalid(); // a chunk header cut short
+        if (got < 8) WaveInvalid();   // a chunk header cut short
         const std::uint32_t size = Get32(chunk + 4);
         const std::int64_t body = pos + 8;
         if (std::int64_t(size) > end - body) WaveInvalid(); // a chunk claiming more than is there
@@ -92,7 +97,8 @@ void TWaveStream::Open() {
 
 void TWaveStream::OpenWrite(const std::vector<std::uint8_t>& format) {
     if (FOpened) throw EWaveStreamError("Stream has already been opened");
-    if (format.empty() || format.size() > MaxFormatSize) throw EWaveStreamError("Format is invalid");
+    if (format.empty() || format.size() > MaxFormatSize)
+        throw EWaveStreamError("Format is invalid");
     FOpened = true;
     FReading = false;
     FFormat = format;
@@ -144,7 +150,8 @@ void TWaveStream::WriteSamples(const void* buffer, std::int64_t count) {
     if (FReading) throw EWaveStreamError("Stream not opend");
     if (count <= 0) return;
     // The RIFF length field is 32 bits wide.
-    if (FDataStart - FStart + FDataSize + count > std::int64_t(UINT32_MAX)) throw EWaveStreamError("Wave is invalid");
+    if (FDataStart - FStart + FDataSize + count > std::int64_t(UINT32_MAX))
+        throw EWaveStreamError("Wave is invalid");
     FStream.WriteBuffer(buffer, std::size_t(count));
     FDataSize += count;
     FPosition += count;
@@ -175,7 +182,8 @@ void TWave::SetSize(int value) {
     }
     // Bytes beyond the new size are cleared so that a later growth shows zeros, not old samples.
     if (std::size_t(value) < std::size_t(FSize))
-        std::fill(FData.begin() + value, FData.begin() + std::min<std::size_t>(FSize, FData.size()), 0);
+        std::fill(FData.begin() + value, FData.begin() + std::min<std::size_t>(FSize, FData.size()),
+                  0);
     FSize = value;
 }
 
@@ -205,12 +213,22 @@ TWaveFormatEx TWave::Format() const {
 void TWave::SetPCMFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::uint16_t bits) {
     const std::uint16_t align = std::uint16_t(channels * ((bits + 7) / 8));
     const std::uint32_t avg = samplesPerSec * align;
-    const std::uint8_t b[16] = {
-        WAVE_FORMAT_PCM, 0, std::uint8_t(channels), std::uint8_t(channels >> 8),
-        std::uint8_t(samplesPerSec), std::uint8_t(samplesPerSec >> 8), std::uint8_t(samplesPerSec >> 16),
-        std::uint8_t(samplesPerSec >> 24), std::uint8_t(avg), std::uint8_t(avg >> 8), std::uint8_t(avg >> 16),
-        std::uint8_t(avg >> 24), std::uint8_t(align), std::uint8_t(align >> 8), std::uint8_t(bits),
-        std::uint8_t(bits >> 8)};
+    const std::uint8_t b[16] = {WAVE_FORMAT_PCM,
+                                0,
+                                std::uint8_t(channels),
+                                std::uint8_t(channels >> 8),
+                                std::uint8_t(samplesPerSec),
+                                std::uint8_t(samplesPerSec >> 8),
+                                std::uint8_t(samplesPerSec >> 16),
+                                std::uint8_t(samplesPerSec >> 24),
+                                std::uint8_t(avg),
+                                std::uint8_t(avg >> 8),
+                                std::uint8_t(avg >> 16),
+                                std::uint8_t(avg >> 24),
+                                std::uint8_t(align),
+                                std::uint8_t(align >> 8),
+                                std::uint8_t(bits),
+                                std::uint8_t(bits >> 8)};
     SetFormat(b, sizeof b);
 }
 
@@ -222,7 +240,8 @@ void TWave::ReadWaveData(TStream& stream) {
     TWave fresh;
     fresh.FFormat = ws.Format();
     fresh.SetSize(int(ws.DataSize()));
-    if (ws.ReadSamples(fresh.Data(), fresh.Size()) < fresh.Size()) throw EReadError("Stream read error");
+    if (ws.ReadSamples(fresh.Data(), fresh.Size()) < fresh.Size())
+        throw EReadError("Stream read error");
     ws.Close();
     *this = std::move(fresh);
 }
@@ -249,7 +268,8 @@ std::vector<std::uint8_t> TWave::SaveToBytes() const {
 void TWave::LoadFromFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) throw EWaveStreamError(::Format("Cannot open file \"%s\"", fileName.c_str()));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
     if (in.bad()) throw EWaveStreamError(::Format("Cannot read file \"%s\"", fileName.c_str()));
     LoadFromBytes(bytes);
 }

@@ -75,7 +75,10 @@ public:
 
     TWave() = default;
     TWave(const TWave& other) { Assign(other); }
-    TWave& operator=(const TWave& other) { Assign(other); return *this; }
+    TWave& operator=(const TWave& other) {
+        Assign(other);
+        return *this;
+    }
 
     void Assign(const TWave& source);
     void Clear();
@@ -104,7 +107,9 @@ public:
     void WriteWaveData(TStream& stream) const;
 
     void LoadFromBytes(const std::uint8_t* data, std::size_t size);
-    void LoadFromBytes(const std::vector<std::uint8_t>& bytes) { LoadFromBytes(bytes.data(), bytes.size()); }
+    void LoadFromBytes(const std::vector<std::uint8_t>& bytes) {
+        LoadFromBytes(bytes.data(), bytes.size());
+    }
     std::vector<std::uint8_t> SaveToBytes() const;
     // Files: a missing or unreadable file raises EWaveStreamError naming it.
     void LoadFromFile(const std::string& fileName);

@@ -27,8 +27,7 @@ bool TPuzzle::MouseDown(int32_t X, int32_t Y) {
 }
 
 bool TPuzzle::MouseMove(int32_t X, int32_t Y) {
-    if (!Dragging)
-        return false;
+    if (!Dragging) return false;
     const int64_t dx = int64_t{X} - LastX;
     const int64_t dy = int64_t{Y} - LastY;
     StepDone = false;
@@ -68,8 +67,7 @@ bool TPuzzle::MouseMove(int32_t X, int32_t Y) {
 }
 
 void TPuzzle::Settle() {
-    if (RowIndex == 0 && ColIndex == 0)
-        return; // no line was chosen, nothing stands between cells
+    if (RowIndex == 0 && ColIndex == 0) return; // no line was chosen, nothing stands between cells
     if (Axis == "Row") {
         const int32_t x = int32_t(std::trunc(Tiles[LeadingDummy].X - RowDummyLeft));
         if (std::abs(x) <= SpringBack) {
@@ -91,12 +89,10 @@ void TPuzzle::Settle() {
 
 TRelease TPuzzle::MouseUp(bool Highlight) {
     TRelease result;
-    if (!Dragging)
-        return result;
+    if (!Dragging) return result;
     result.Handled = true;
     // A line moved since its last completed step may stand between cells.
-    if (!StepDone)
-        Settle();
+    if (!StepDone) Settle();
     StepDone = true;
     // NetShift is 0 exactly when the line's tiles are back in their order from before the press.
     if (NetShift != 0) {

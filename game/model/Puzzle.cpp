@@ -9,8 +9,7 @@
 namespace {
 
 void CheckLineIndex(int32_t Index) {
-    if (Index < 1 || Index > 10)
-        ListIndexError(Index);
+    if (Index < 1 || Index > 10) ListIndexError(Index);
 }
 
 } // namespace
@@ -23,8 +22,7 @@ TStartLayout SolvedLayout() {
 }
 
 TStartLayout ParseStartLayout(const std::vector<std::string>& Items) {
-    if (Items.size() < 100)
-        ListIndexError(int(Items.size()));
+    if (Items.size() < 100) ListIndexError(int(Items.size()));
     TStartLayout layout{};
     for (int k = 0; k < 100; ++k)
         layout[size_t(k)] = StrToInt(Items[size_t(k)]);
@@ -38,7 +36,8 @@ void TPuzzle::SetStartPos(const TStartLayout& Layout, bool Highlight) {
     for (int k = 0; k < 100; ++k) {
         const int32_t n = Layout[size_t(k)];
         if (n < 1 || n > 100)
-            throw EConvertError(Format("Start position %d names tile %d, which does not exist", k + 1, n));
+            throw EConvertError(
+                Format("Start position %d names tile %d, which does not exist", k + 1, n));
         if (seen[size_t(n)])
             throw EConvertError(Format("Start position %d names tile %d a second time", k + 1, n));
         seen[size_t(n)] = true;
@@ -60,8 +59,7 @@ bool TPuzzle::CheckSolution(bool Highlight) {
     bool solved = true;
     for (int n = 1; n <= 100; ++n) {
         const bool home = Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1] == n;
-        if (!home)
-            solved = false;
+        if (!home) solved = false;
         Tiles[n].PatternBase = home && Highlight ? n + 99 : n - 1;
     }
     return solved;
@@ -99,8 +97,7 @@ void TPuzzle::RotateLine(const std::string& LineAxis, int32_t Line, int32_t Step
 
 TTilePlace& TPuzzle::TileAt(int32_t C, int32_t R) {
     const int32_t n = Grid[C][R];
-    if (n < 1 || n > 100)
-        throw Exception("The board has no tiles laid out yet");
+    if (n < 1 || n > 100) throw Exception("The board has no tiles laid out yet");
     return Tiles[n];
 }
 
@@ -121,8 +118,7 @@ void TPuzzle::PlaceDummySprites(const std::string& LineAxis, int32_t Line) {
 
 void TPuzzle::ScrollRow(double Delta) {
     CheckLineIndex(RowIndex);
-    if (!std::isfinite(Delta))
-        return; // no distance to move by
+    if (!std::isfinite(Delta)) return; // no distance to move by
     const double d = Tiles[LeadingDummy].X - RowDummyLeft;
     const double moved = d + Delta;
     if (std::fabs(moved) >= CellSize) {
@@ -143,8 +139,7 @@ void TPuzzle::ScrollRow(double Delta) {
 
 void TPuzzle::ScrollCol(double Delta) {
     CheckLineIndex(ColIndex);
-    if (!std::isfinite(Delta))
-        return;
+    if (!std::isfinite(Delta)) return;
     const double d = Tiles[LeadingDummy].Y - ColumnDummyTop;
     const double moved = d + Delta;
     if (std::fabs(moved) >= CellSize) {
@@ -165,16 +160,14 @@ void TPuzzle::ScrollCol(double Delta) {
 
 void TPuzzle::CountStep() {
     NetShift += Direction;
-    if (NetShift == 10 || NetShift == -10)
-        NetShift = 0;
+    if (NetShift == 10 || NetShift == -10) NetShift = 0;
 }
 
 void TPuzzle::CompleteRowMove() {
     CheckLineIndex(RowIndex);
     // Without a completed step there is nothing to finish; treating 0 as a step to the left would
     // turn Grid while the tiles stand still.
-    if (Direction == 0)
-        return;
+    if (Direction == 0) return;
     if (Direction == 1)
         TileAt(10, RowIndex).X = Tiles[LeadingDummy].X;
     else
@@ -186,8 +179,7 @@ void TPuzzle::CompleteRowMove() {
 
 void TPuzzle::CompleteColMove() {
     CheckLineIndex(ColIndex);
-    if (Direction == 0)
-        return;
+    if (Direction == 0) return;
     if (Direction == 1)
         TileAt(ColIndex, 10).Y = Tiles[LeadingDummy].Y;
     else

@@ -1,4 +1,5 @@
-// The puzzle model: board, tile places, line scrolling, the drag gesture and the deal, free of any window.
+// The puzzle model: board, tile places, line scrolling, the drag gesture and the deal, free of any
+// window.
 #pragma once
 
 #include <array>
@@ -10,10 +11,11 @@
 constexpr int CellSize = 34;
 constexpr int BoardLeft = 34;
 constexpr int BoardTop = 105;
-constexpr int BoardRight = BoardLeft + 10 * CellSize;  // 374: first column of pixels right of the board
-constexpr int BoardBottom = BoardTop + 10 * CellSize;  // 445: first row of pixels below the board
-constexpr int ColumnDummyTop = BoardTop - CellSize;    // 71: the leading wrap-around tile of a column
-constexpr int RowDummyLeft = 0;                        // the leading wrap-around tile of a row
+constexpr int BoardRight =
+    BoardLeft + 10 * CellSize; // 374: first column of pixels right of the board
+constexpr int BoardBottom = BoardTop + 10 * CellSize; // 445: first row of pixels below the board
+constexpr int ColumnDummyTop = BoardTop - CellSize; // 71: the leading wrap-around tile of a column
+constexpr int RowDummyLeft = 0;                     // the leading wrap-around tile of a row
 
 constexpr int LeadingDummy = 101;
 constexpr int TrailingDummy = 102;
@@ -69,7 +71,8 @@ public:
 
     // Lays the tiles out as Layout says, fills Grid, resets the game state (not StepDone and
     // Direction) and refreshes the patterns. The wrap-around tiles are left where they are. A
-    // layout that does not name each tile 1..100 exactly once raises EConvertError, changing nothing.
+    // layout that does not name each tile 1..100 exactly once raises EConvertError, changing
+    // nothing.
     void SetStartPos(const TStartLayout& Layout, bool Highlight);
     // True when every tile stands in its home cell; sets the pattern of tiles 1..100, highlighted
     // for a tile in its home cell when Highlight is on. Visits every tile, whatever it finds.
@@ -82,12 +85,13 @@ public:
     // patterns of the tiles that would enter there.
     void PlaceDummySprites(const std::string& LineAxis, int32_t Line);
     // Moves row RowIndex (column ColIndex) and both wrap-around tiles by Delta pixels, cut off at
-    // one cell; reaching a whole cell sets StepDone and Direction. Delta that is not a finite number
-    // moves nothing.
+    // one cell; reaching a whole cell sets StepDone and Direction. Delta that is not a finite
+    // number moves nothing.
     void ScrollRow(double Delta);
     void ScrollCol(double Delta);
     // Finishes the step the last scroll completed: the pushed-out tile re-enters at the other end,
-    // Grid turns, the wrap-around tiles return, NetShift counts. Nothing happens while Direction is 0.
+    // Grid turns, the wrap-around tiles return, NetShift counts. Nothing happens while Direction is
+    // 0.
     void CompleteRowMove();
     void CompleteColMove();
 
@@ -95,19 +99,20 @@ public:
     // A press on the board (X 34..374, Y 105..445) in a dealt game starts a drag, or during a drag
     // only moves the reference point. Returns whether the press was taken.
     bool MouseDown(int32_t X, int32_t Y);
-    // Moves the dragged line with the pointer, choosing row or column at the first movement, at most
-    // one step per call. Returns true when a step was completed (the window plays "Click").
+    // Moves the dragged line with the pointer, choosing row or column at the first movement, at
+    // most one step per call. Returns true when a step was completed (the window plays "Click").
     bool MouseMove(int32_t X, int32_t Y);
-    // Settles the line on the nearer whole cell (17 pixels or more complete the step), counts a move
-    // when the line's order changed and runs the solution test. The window then shows the result,
-    // runs a win, and calls EndDrag.
+    // Settles the line on the nearer whole cell (17 pixels or more complete the step), counts a
+    // move when the line's order changed and runs the solution test. The window then shows the
+    // result, runs a win, and calls EndDrag.
     TRelease MouseUp(bool Highlight);
     // Returns the gesture to rest: no drag, no line, no reference point, NetShift 0.
     void EndDrag();
 
     // Deals a new game: the start layout, then 100 passes of random lines turned right or down by
-    // 1..10 cells through the same steps as a drag (the run-time library's generator, never seeded),
-    // then Moves 0, the gesture at rest, the patterns refreshed and the game open for presses.
+    // 1..10 cells through the same steps as a drag (the run-time library's generator, never
+    // seeded), then Moves 0, the gesture at rest, the patterns refreshed and the game open for
+    // presses.
     void Scramble(const TStartLayout& Layout, bool Highlight);
 
 private:

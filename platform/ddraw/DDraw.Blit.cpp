@@ -19,22 +19,36 @@ inline DWORD Read(const uint8_t* p, int bytes) {
         std::memcpy(&v, p, 4);
         return v;
     }
-    case 3: return p[0] | p[1] << 8 | p[2] << 16;
+    case 3:
+        return p[0] | p[1] << 8 | p[2] << 16;
     case 2: {
         uint16_t v;
         std::memcpy(&v, p, 2);
         return v;
     }
-    default: return p[0];
+    default:
+        return p[0];
     }
 }
 
 inline void Write(uint8_t* p, int bytes, DWORD v) {
     switch (bytes) {
-    case 4: std::memcpy(p, &v, 4); break;
-    case 3: p[0] = v & 0xFF; p[1] = (v >> 8) & 0xFF; p[2] = (v >> 16) & 0xFF; break;
-    case 2: { uint16_t w = static_cast<uint16_t>(v); std::memcpy(p, &w, 2); break; }
-    default: p[0] = static_cast<uint8_t>(v); break;
+    case 4:
+        std::memcpy(p, &v, 4);
+        break;
+    case 3:
+        p[0] = v & 0xFF;
+        p[1] = (v >> 8) & 0xFF;
+        p[2] = (v >> 16) & 0xFF;
+        break;
+    case 2: {
+        uint16_t w = static_cast<uint16_t>(v);
+        std::memcpy(p, &w, 2);
+        break;
+    }
+    default:
+        p[0] = static_cast<uint8_t>(v);
+        break;
     }
 }
 
@@ -51,7 +65,7 @@ void KeyedRow32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
         __m128i k0 = _mm_cmpeq_epi32(_mm_and_si128(s0, vmask), vkey);
         __m128i k1 = _mm_cmpeq_epi32(_mm_and_si128(s1, vmask), vkey);
         int m0 = _mm_movemask_epi8(k0), m1 = _mm_movemask_epi8(k1);
-        if ((m0 & m1) == 0xFFFF) continue;  // all eight see-through
+        if ((m0 & m1) == 0xFFFF) continue; // all eight see-through
         __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 4));
         d0 = _mm_or_si128(_mm_and_si128(k0, d0), _mm_andnot_si128(k0, s0));
@@ -66,8 +80,7 @@ void KeyedRow32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
     }
 }
 
-template <typename T>
-void KeyedRow(T* d, const T* s, int n, T key) {
+template <typename T> void KeyedRow(T* d, const T* s, int n, T key) {
     for (int i = 0; i < n; ++i) {
         T v = s[i];
         if (v != key) d[i] = v;
@@ -86,9 +99,11 @@ void BuildSpans(const Surface& src, DWORD key, KeySpans& spans) {
         int x = 0;
         const int w = src.Width();
         while (x < w) {
-            while (x < w && (Read(row + x * bytes, bytes) & mask) == key) ++x;
+            while (x < w && (Read(row + x * bytes, bytes) & mask) == key)
+                ++x;
             int start = x;
-            while (x < w && (Read(row + x * bytes, bytes) & mask) != key) ++x;
+            while (x < w && (Read(row + x * bytes, bytes) & mask) != key)
+                ++x;
             if (x > start) spans.Runs.emplace_back(start, x);
         }
     }
@@ -114,18 +129,21 @@ const KeySpans* SpansFor(const Surface& src, DWORD key) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 void OpaqueRow32Plain(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-    for (int i = 0; i < n; ++i) d[i] = s[i] | 0xFF000000u;
+    for (int i = 0; i < n; ++i)
+        d[i] = s[i] | 0xFF000000u;
 }
 #if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void OpaqueRow32Wide(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-    for (int i = 0; i < n; ++i) d[i] = s[i] | 0xFF000000u;
+__attribute__((target("avx2"))) void OpaqueRow32Wide(uint32_t* __restrict d,
+                                                     const uint32_t* __restrict s, int n) {
+    for (int i = 0; i < n; ++i)
+        d[i] = s[i] | 0xFF000000u;
 }
 #endif
-}  // namespace
+} // namespace
 
 void OpaqueRow32(uint32_t* d, const uint32_t* s, int n) {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -145,31 +163,38 @@ inline bool BlockDiffers(const uint32_t* d, const uint32_t* s) {
     const __m128i top = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     __m128i diff = _mm_setzero_si128();
     for (int k = 0; k < 16; k += 4) {
-        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)), top);
-        diff = _mm_or_si128(diff, _mm_xor_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k))));
+        const __m128i a =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)), top);
+        diff = _mm_or_si128(
+            diff, _mm_xor_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k))));
     }
     return _mm_movemask_epi8(_mm_cmpeq_epi32(diff, _mm_setzero_si128())) != 0xFFFF;
 #else
     uint32_t diff = 0;
-    for (int k = 0; k < 16; ++k) diff |= (s[k] | 0xFF000000u) ^ d[k];
+    for (int k = 0; k < 16; ++k)
+        diff |= (s[k] | 0xFF000000u) ^ d[k];
     return diff != 0;
 #endif
 }
 // Index of the first pixel of d that differs from s (top byte set), or n.
 int FirstChange(const uint32_t* d, const uint32_t* s, int n) {
     int i = 0;
-    while (i + 16 <= n && !BlockDiffers(d + i, s + i)) i += 16;
-    while (i < n && (s[i] | 0xFF000000u) == d[i]) ++i;
+    while (i + 16 <= n && !BlockDiffers(d + i, s + i))
+        i += 16;
+    while (i < n && (s[i] | 0xFF000000u) == d[i])
+        ++i;
     return i;
 }
 // One past the last pixel of d in [from, n) that differs from s; from when none does.
 int EndOfChange(const uint32_t* d, const uint32_t* s, int from, int n) {
     int j = n;
-    while (j - 16 >= from && !BlockDiffers(d + j - 16, s + j - 16)) j -= 16;
-    while (j > from && (s[j - 1] | 0xFF000000u) == d[j - 1]) --j;
+    while (j - 16 >= from && !BlockDiffers(d + j - 16, s + j - 16))
+        j -= 16;
+    while (j > from && (s[j - 1] | 0xFF000000u) == d[j - 1])
+        --j;
     return j;
 }
-}  // namespace
+} // namespace
 
 bool UpdateRow32(uint32_t* d, const uint32_t* s, int n, int& first, int& last) {
     first = FirstChange(d, s, n);
@@ -198,11 +223,14 @@ void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box
                 const int y = s.t + r;
                 const uint8_t* from = src.Row(y);
                 uint8_t* to = dst.Row(dy + r) + (dx - s.l) * bytes;
-                for (uint32_t i = spans->RowStart[static_cast<size_t>(y)]; i < spans->RowStart[static_cast<size_t>(y) + 1]; ++i) {
+                for (uint32_t i = spans->RowStart[static_cast<size_t>(y)];
+                     i < spans->RowStart[static_cast<size_t>(y) + 1]; ++i) {
                     int a = spans->Runs[i].first, b = spans->Runs[i].second;
                     if (a < s.l) a = s.l;
                     if (b > s.r) b = s.r;
-                    if (a < b) std::memcpy(to + a * bytes, from + a * bytes, static_cast<size_t>(b - a) * bytes);
+                    if (a < b)
+                        std::memcpy(to + a * bytes, from + a * bytes,
+                                    static_cast<size_t>(b - a) * bytes);
                 }
             }
             return;
@@ -222,9 +250,17 @@ void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box
             continue;
         }
         switch (bytes) {
-        case 4: KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(p), s.W(), key); break;
-        case 2: KeyedRow(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(p), s.W(), static_cast<uint16_t>(key)); break;
-        case 1: KeyedRow(d, p, s.W(), static_cast<uint8_t>(key)); break;
+        case 4:
+            KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(p), s.W(),
+                       key);
+            break;
+        case 2:
+            KeyedRow(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(p), s.W(),
+                     static_cast<uint16_t>(key));
+            break;
+        case 1:
+            KeyedRow(d, p, s.W(), static_cast<uint8_t>(key));
+            break;
         default:
             for (int x = 0; x < s.W(); ++x) {
                 DWORD v = Read(p + x * 3, 3);
@@ -243,24 +279,31 @@ void FillBox(const Surface& dst, const Box& box, DWORD value) {
         switch (bytes) {
         case 4: {
             auto* p = reinterpret_cast<uint32_t*>(row);
-            if (value == 0) std::memset(p, 0, static_cast<size_t>(n) * 4);
-            else for (int x = 0; x < n; ++x) p[x] = value;
+            if (value == 0)
+                std::memset(p, 0, static_cast<size_t>(n) * 4);
+            else
+                for (int x = 0; x < n; ++x)
+                    p[x] = value;
             break;
         }
         case 2: {
             auto* p = reinterpret_cast<uint16_t*>(row);
-            for (int x = 0; x < n; ++x) p[x] = static_cast<uint16_t>(value);
+            for (int x = 0; x < n; ++x)
+                p[x] = static_cast<uint16_t>(value);
             break;
         }
-        case 1: std::memset(row, static_cast<int>(value), static_cast<size_t>(n)); break;
+        case 1:
+            std::memset(row, static_cast<int>(value), static_cast<size_t>(n));
+            break;
         default:
-            for (int x = 0; x < n; ++x) Write(row + x * 3, 3, value);
+            for (int x = 0; x < n; ++x)
+                Write(row + x * 3, 3, value);
         }
     }
 }
 
-void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Surface& src, const Box& s,
-                 bool keyed, DWORD key, bool mirrorX, bool mirrorY) {
+void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Surface& src,
+                 const Box& s, bool keyed, DWORD key, bool mirrorX, bool mirrorY) {
     const int bytes = dst.PixelFormat().Bytes();
     const DWORD mask = src.PixelFormat().ColourMask();
     // Scaled copies within one surface read from a snapshot of the source rectangle.
@@ -270,7 +313,9 @@ void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Sur
     if (&dst == &src) {
         pitch = static_cast<ptrdiff_t>(s.W()) * bytes;
         snapshot.resize(static_cast<size_t>(pitch) * s.H());
-        for (int y = 0; y < s.H(); ++y) std::memcpy(snapshot.data() + y * pitch, src.Row(s.t + y) + s.l * bytes, static_cast<size_t>(pitch));
+        for (int y = 0; y < s.H(); ++y)
+            std::memcpy(snapshot.data() + y * pitch, src.Row(s.t + y) + s.l * bytes,
+                        static_cast<size_t>(pitch));
         base = snapshot.data();
     } else {
         pitch = src.Pitch();
@@ -293,4 +338,4 @@ void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Sur
     }
 }
 
-}  // namespace ddraw
+} // namespace ddraw

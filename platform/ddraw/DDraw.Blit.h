@@ -19,4 +19,4 @@ bool UpdateRow32(uint32_t* d, const uint32_t* s, int n, int& first, int& last);
 void CopyGeneral(const Surface& dst, const Box& full, const Box& clip, const Surface& src,
                  const Box& s, bool keyed, DWORD key, bool mirrorX, bool mirrorY);
 
-}  // namespace ddraw
+} // namespace ddraw

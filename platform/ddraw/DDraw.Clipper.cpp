@@ -26,4 +26,4 @@ HRESULT Clipper::SetHWnd(DWORD flags, HWND window) {
     return DD_OK;
 }
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -19,4 +19,4 @@ private:
     QPointer<QWidget> Bound;
 };
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -35,12 +35,12 @@ void Write(const Counters& c, std::chrono::steady_clock::time_point now) {
     if (!file) return;
     const double seconds = std::chrono::duration<double>(now.time_since_epoch()).count();
     std::fprintf(file, "presented %llu\nchanged %llu\nrefresh %d\nseconds %.6f\n",
-                 static_cast<unsigned long long>(c.Presented), static_cast<unsigned long long>(c.Changed),
-                 RefreshRate(), seconds);
+                 static_cast<unsigned long long>(c.Presented),
+                 static_cast<unsigned long long>(c.Changed), RefreshRate(), seconds);
     if (std::fclose(file) == 0) std::rename(partial.c_str(), c.Path.c_str());
 }
 
-}  // namespace
+} // namespace
 
 void CountPresentation(bool changed) {
     Counters& c = State();
@@ -53,4 +53,4 @@ void CountPresentation(bool changed) {
     Write(c, now);
 }
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -36,16 +36,18 @@ void DesktopSize(int& w, int& h) {
 }
 
 std::vector<Mode> Modes(int desktopW, int desktopH) {
-    static const int sizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768},
+    static const int sizes[][2] = {{320, 240},  {640, 480},   {800, 600},  {1024, 768},
                                    {1280, 720}, {1280, 1024}, {1920, 1080}};
     std::vector<std::pair<int, int>> all;
-    for (auto& s : sizes) all.emplace_back(s[0], s[1]);
+    for (auto& s : sizes)
+        all.emplace_back(s[0], s[1]);
     all.emplace_back(desktopW, desktopH);
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
     std::vector<Mode> modes;
     for (auto& [w, h] : all)
-        for (int bits : {8, 16, 24, 32}) modes.push_back(Mode{w, h, bits});
+        for (int bits : {8, 16, 24, 32})
+            modes.push_back(Mode{w, h, bits});
     return modes;
 }
 
@@ -61,7 +63,7 @@ DDSURFACEDESC DescribeMode(int w, int h, const Format& f) {
     return d;
 }
 
-}  // namespace
+} // namespace
 
 int RefreshRate() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -86,9 +88,12 @@ Device::~Device() {
 
 HRESULT Device::QueryInterface(REFIID iid, void** object) {
     if (!object) return DDERR_INVALIDPARAMS;
-    if (iid == IID_IUnknown || iid == IID_IDirectDraw) *object = static_cast<IDirectDraw*>(this);
-    else if (iid == IID_IDirectDraw4) *object = static_cast<IDirectDraw4*>(this);
-    else if (iid == IID_IDirectDraw7) *object = static_cast<IDirectDraw7*>(this);
+    if (iid == IID_IUnknown || iid == IID_IDirectDraw)
+        *object = static_cast<IDirectDraw*>(this);
+    else if (iid == IID_IDirectDraw4)
+        *object = static_cast<IDirectDraw4*>(this);
+    else if (iid == IID_IDirectDraw7)
+        *object = static_cast<IDirectDraw7*>(this);
     else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -106,8 +111,8 @@ HRESULT Device::CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknow
     return DD_OK;
 }
 
-HRESULT Device::CreatePalette(DWORD flags, const PALETTEENTRY* entries, IDirectDrawPalette** palette,
-                              IUnknown* outer) {
+HRESULT Device::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
+                              IDirectDrawPalette** palette, IUnknown* outer) {
     if (!palette) return DDERR_INVALIDPARAMS;
     *palette = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -116,7 +121,8 @@ HRESULT Device::CreatePalette(DWORD flags, const PALETTEENTRY* entries, IDirectD
     return DD_OK;
 }
 
-HRESULT Device::CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) {
+HRESULT Device::CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** surface,
+                              IUnknown* outer) {
     if (!surface) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -126,23 +132,29 @@ HRESULT Device::CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** su
     if ((caps & DDSCAPS_SYSTEMMEMORY) && (caps & DDSCAPS_VIDEOMEMORY)) return DDERR_INVALIDCAPS;
     DWORD faults = Faults();
     if (faults & DDFAULT_REFUSE_SURFACES) return DDERR_OUTOFMEMORY;
-    if ((faults & DDFAULT_REFUSE_VIDEO_MEMORY) && !(caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_OUTOFVIDEOMEMORY;
-    DWORD memoryCaps = (caps & DDSCAPS_SYSTEMMEMORY) ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+    if ((faults & DDFAULT_REFUSE_VIDEO_MEMORY) && !(caps & DDSCAPS_SYSTEMMEMORY))
+        return DDERR_OUTOFVIDEOMEMORY;
+    DWORD memoryCaps = (caps & DDSCAPS_SYSTEMMEMORY) ? DDSCAPS_SYSTEMMEMORY
+                                                     : DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
 
     if (caps & DDSCAPS_PRIMARYSURFACE) {
-        if (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
+        if (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT))
+            return DDERR_INVALIDPARAMS;
         if (Primary) return DDERR_PRIMARYSURFACEALREADYEXISTS;
         bool flipping = (caps & DDSCAPS_FLIP) != 0;
         if (flipping) {
-            if (!(caps & DDSCAPS_COMPLEX) || !(desc->dwFlags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount != 1)
+            if (!(caps & DDSCAPS_COMPLEX) || !(desc->dwFlags & DDSD_BACKBUFFERCOUNT) ||
+                desc->dwBackBufferCount != 1)
                 return DDERR_INVALIDCAPS;
             if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
         }
         auto* primary = new Surface(this, ModeFormat, ModeW, ModeH,
-                                    (caps & ~DDSCAPS_SYSTEMMEMORY) | memoryCaps | (flipping ? DDSCAPS_FRONTBUFFER : 0));
+                                    (caps & ~DDSCAPS_SYSTEMMEMORY) | memoryCaps |
+                                        (flipping ? DDSCAPS_FRONTBUFFER : 0));
         if (flipping) {
-            auto* back = new Surface(this, ModeFormat, ModeW, ModeH,
-                                     DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | memoryCaps);
+            auto* back =
+                new Surface(this, ModeFormat, ModeW, ModeH,
+                            DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | memoryCaps);
             if (!back->Allocate()) {
                 back->Release();
                 primary->Release();
@@ -155,17 +167,22 @@ HRESULT Device::CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** su
         return DD_OK;
     }
 
-    if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+    if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT))
+        return DDERR_INVALIDPARAMS;
     // Sizes beyond 16384 or 256 MB of pixels are refused instead of attempted.
     if (desc->dwWidth < 1 || desc->dwHeight < 1 || desc->dwWidth > 16384 || desc->dwHeight > 16384)
         return DDERR_INVALIDPARAMS;
     Format format = ModeFormat;
-    if ((desc->dwFlags & DDSD_PIXELFORMAT) && !Format::FromPixelFormat(desc->ddpfPixelFormat, format))
+    if ((desc->dwFlags & DDSD_PIXELFORMAT) &&
+        !Format::FromPixelFormat(desc->ddpfPixelFormat, format))
         return DDERR_INVALIDPIXELFORMAT;
-    if (static_cast<uint64_t>(desc->dwWidth) * desc->dwHeight * static_cast<uint64_t>(format.Bytes()) > (256u << 20))
+    if (static_cast<uint64_t>(desc->dwWidth) * desc->dwHeight *
+            static_cast<uint64_t>(format.Bytes()) >
+        (256u << 20))
         return DDERR_OUTOFMEMORY;
-    auto* created = new Surface(this, format, static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight),
-                                (caps & ~(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)) | memoryCaps);
+    auto* created = new Surface(
+        this, format, static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight),
+        (caps & ~(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)) | memoryCaps);
     if (!created->Allocate()) {
         created->Release();
         return DDERR_OUTOFMEMORY;
@@ -185,13 +202,16 @@ HRESULT Device::DuplicateSurface(IDirectDrawSurface* source, IDirectDrawSurface*
     return DD_OK;
 }
 
-HRESULT Device::EnumDisplayModes(DWORD, const DDSURFACEDESC* filter, void* context, LPDDENUMMODESCALLBACK callback) {
+HRESULT Device::EnumDisplayModes(DWORD, const DDSURFACEDESC* filter, void* context,
+                                 LPDDENUMMODESCALLBACK callback) {
     if (!callback) return DDERR_INVALIDPARAMS;
     if (filter && filter->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
     for (const Mode& m : Modes(DesktopW, DesktopH)) {
         if (filter) {
-            if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != static_cast<DWORD>(m.W)) continue;
-            if ((filter->dwFlags & DDSD_HEIGHT) && filter->dwHeight != static_cast<DWORD>(m.H)) continue;
+            if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != static_cast<DWORD>(m.W))
+                continue;
+            if ((filter->dwFlags & DDSD_HEIGHT) && filter->dwHeight != static_cast<DWORD>(m.H))
+                continue;
             if ((filter->dwFlags & DDSD_PIXELFORMAT) &&
                 filter->ddpfPixelFormat.dwRGBBitCount != static_cast<DWORD>(m.Bits))
                 continue;
@@ -218,14 +238,17 @@ HRESULT Device::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
         if (!caps) continue;
         std::memset(caps, 0, sizeof(DDCAPS));
         caps->dwSize = sizeof(DDCAPS);
-        caps->dwCaps = DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_BLTSTRETCH | DDCAPS_COLORKEY | DDCAPS_PALETTE;
+        caps->dwCaps =
+            DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_BLTSTRETCH | DDCAPS_COLORKEY | DDCAPS_PALETTE;
         caps->dwCKeyCaps = DDCKEYCAPS_SRCBLT;
-        caps->dwFXCaps = DDFXCAPS_BLTMIRRORLEFTRIGHT | DDFXCAPS_BLTMIRRORUPDOWN | DDFXCAPS_BLTSTRETCHX | DDFXCAPS_BLTSTRETCHY;
+        caps->dwFXCaps = DDFXCAPS_BLTMIRRORLEFTRIGHT | DDFXCAPS_BLTMIRRORUPDOWN |
+                         DDFXCAPS_BLTSTRETCHX | DDFXCAPS_BLTSTRETCHY;
         caps->dwPalCaps = DDPCAPS_8BIT | DDPCAPS_ALLOW256;
         caps->dwVidMemTotal = 256u << 20;
         caps->dwVidMemFree = 256u << 20;
-        caps->ddsOldCaps.dwCaps = caps->ddsCaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_COMPLEX | DDSCAPS_FLIP |
-            DDSCAPS_FRONTBUFFER | DDSCAPS_OFFSCREENPLAIN | DDSCAPS_PALETTE | DDSCAPS_PRIMARYSURFACE |
+        caps->ddsOldCaps.dwCaps = caps->ddsCaps.dwCaps =
+            DDSCAPS_BACKBUFFER | DDSCAPS_COMPLEX | DDSCAPS_FLIP | DDSCAPS_FRONTBUFFER |
+            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_PALETTE | DDSCAPS_PRIMARYSURFACE |
             DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
         caps->dwSVBCaps = caps->dwVSBCaps = caps->dwSSBCaps = caps->dwCaps;
         caps->dwSVBCKeyCaps = caps->dwVSBCKeyCaps = caps->dwSSBCKeyCaps = caps->dwCKeyCaps;
@@ -298,4 +321,4 @@ HRESULT Device::WaitForVerticalBlank(DWORD flags, HANDLE) {
     return DD_OK;
 }
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -38,7 +38,7 @@ public:
     int ModeHeight() const { return ModeH; }
     QWidget* CooperativeWindow() const { return CoopWindow.data(); }
     bool Exclusive() const { return (CoopFlags & DDSCL_EXCLUSIVE) != 0; }
-    Surface* Primary = nullptr;  // not a reference: cleared by the primary's destructor
+    Surface* Primary = nullptr; // not a reference: cleared by the primary's destructor
 
 private:
     QPointer<QWidget> CoopWindow;
@@ -51,4 +51,4 @@ private:
 // The screen's refresh rate in hertz (60 when the screen does not say).
 int RefreshRate();
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -9,22 +9,25 @@ using namespace ddraw;
 namespace {
 
 // The identifier of the one driver this module offers besides the default display.
-constexpr GUID SoftwareDriverGuid = {0x5A454C56, 0x414E, 0x4444, {0x52, 0x41, 0x57, 0x53, 0x4F, 0x46, 0x54, 0x57}};
+constexpr GUID SoftwareDriverGuid = {
+    0x5A454C56, 0x414E, 0x4444, {0x52, 0x41, 0x57, 0x53, 0x4F, 0x46, 0x54, 0x57}};
 
 HRESULT CreateDevice(const GUID* driverGuid, Device*& device) {
     device = nullptr;
     auto raw = reinterpret_cast<uintptr_t>(driverGuid);
     // 1 and 2 are the platform's "hardware only" and "emulation only" requests.
-    if (driverGuid && raw > 2 && !(*driverGuid == SoftwareDriverGuid)) return DDERR_INVALIDDIRECTDRAWGUID;
+    if (driverGuid && raw > 2 && !(*driverGuid == SoftwareDriverGuid))
+        return DDERR_INVALIDDIRECTDRAWGUID;
     if (Faults() & DDFAULT_REFUSE_DEVICE) return DDERR_GENERIC;
     device = new Device();
     return DD_OK;
 }
-}  // namespace
+} // namespace
 
 extern "C" {
 
-DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid, IUnknown* outer) {
+DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid,
+                                     IUnknown* outer) {
     if (!directDraw) return DDERR_INVALIDPARAMS;
     *directDraw = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -36,7 +39,8 @@ DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, 
     return DD_OK;
 }
 
-DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw, IUnknown* outer) {
+DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw,
+                                   IUnknown* outer) {
     if (!directDraw) return DDERR_INVALIDPARAMS;
     *directDraw = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
@@ -63,8 +67,14 @@ DDRAW_API const QImage* DirectDrawPresentation(HWND window) {
     return window ? PresentationOf(window) : nullptr;
 }
 
-DDRAW_API void DirectDrawSetFaults(DWORD faults) { SetFaults(faults); }
-DDRAW_API DWORD DirectDrawGetFaults() { return Faults(); }
-DDRAW_API void DirectDrawLoseAllSurfaces() { LoseSurfaces(nullptr); }
+DDRAW_API void DirectDrawSetFaults(DWORD faults) {
+    SetFaults(faults);
+}
+DDRAW_API DWORD DirectDrawGetFaults() {
+    return Faults();
+}
+DDRAW_API void DirectDrawLoseAllSurfaces() {
+    LoseSurfaces(nullptr);
+}
 
-}  // extern "C"
+} // extern "C"

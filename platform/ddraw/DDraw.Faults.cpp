@@ -17,10 +17,14 @@ DWORD ParseFaults(const char* text) {
         size_t end = all.find(',', start);
         if (end == std::string::npos) end = all.size();
         std::string item = all.substr(start, end - start);
-        if (item == "refuse-surfaces") faults |= DDFAULT_REFUSE_SURFACES;
-        else if (item == "refuse-video-memory") faults |= DDFAULT_REFUSE_VIDEO_MEMORY;
-        else if (item == "refuse-restore") faults |= DDFAULT_REFUSE_RESTORE;
-        else if (item == "refuse-device") faults |= DDFAULT_REFUSE_DEVICE;
+        if (item == "refuse-surfaces")
+            faults |= DDFAULT_REFUSE_SURFACES;
+        else if (item == "refuse-video-memory")
+            faults |= DDFAULT_REFUSE_VIDEO_MEMORY;
+        else if (item == "refuse-restore")
+            faults |= DDFAULT_REFUSE_RESTORE;
+        else if (item == "refuse-device")
+            faults |= DDFAULT_REFUSE_DEVICE;
         start = end + 1;
     }
     return faults;
@@ -31,9 +35,13 @@ DWORD& FaultSet() {
     return faults;
 }
 
-}  // namespace
+} // namespace
 
-DWORD Faults() { return FaultSet(); }
-void SetFaults(DWORD faults) { FaultSet() = faults; }
+DWORD Faults() {
+    return FaultSet();
+}
+void SetFaults(DWORD faults) {
+    FaultSet() = faults;
+}
 
-}  // namespace ddraw
+} // namespace ddraw

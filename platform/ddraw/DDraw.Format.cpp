@@ -32,12 +32,14 @@ bool Format::FromPixelFormat(const DDPIXELFORMAT& pf, Format& out) {
     if (!(pf.dwFlags & DDPF_RGB)) return false;
     switch (pf.dwRGBBitCount) {
     case 16:
-        if (pf.dwRBitMask != 0xF800 || pf.dwGBitMask != 0x07E0 || pf.dwBBitMask != 0x001F) return false;
+        if (pf.dwRBitMask != 0xF800 || pf.dwGBitMask != 0x07E0 || pf.dwBBitMask != 0x001F)
+            return false;
         out.Bits = 16;
         return true;
     case 24:
     case 32:
-        if (pf.dwRBitMask != 0xFF0000 || pf.dwGBitMask != 0xFF00 || pf.dwBBitMask != 0xFF) return false;
+        if (pf.dwRBitMask != 0xFF0000 || pf.dwGBitMask != 0xFF00 || pf.dwBBitMask != 0xFF)
+            return false;
         out.Bits = static_cast<int>(pf.dwRGBBitCount);
         return true;
     default:
@@ -45,4 +47,4 @@ bool Format::FromPixelFormat(const DDPIXELFORMAT& pf, Format& out) {
     }
 }
 
-}  // namespace ddraw
+} // namespace ddraw

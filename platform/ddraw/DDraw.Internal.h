@@ -19,9 +19,12 @@ struct Box {
     int H() const { return b - t; }
     bool Empty() const { return l >= r || t >= b; }
 };
-inline Box FromRect(const RECT& rc) { return Box{rc.left, rc.top, rc.right, rc.bottom}; }
+inline Box FromRect(const RECT& rc) {
+    return Box{rc.left, rc.top, rc.right, rc.bottom};
+}
 inline Box Intersect(const Box& a, const Box& b) {
-    Box c{a.l > b.l ? a.l : b.l, a.t > b.t ? a.t : b.t, a.r < b.r ? a.r : b.r, a.b < b.b ? a.b : b.b};
+    Box c{a.l > b.l ? a.l : b.l, a.t > b.t ? a.t : b.t, a.r < b.r ? a.r : b.r,
+          a.b < b.b ? a.b : b.b};
     return c;
 }
 inline bool Contains(const Box& outer, const Box& inner) {
@@ -33,15 +36,16 @@ struct Format {
     int Bits = 32;
     int Bytes() const { return Bits / 8; }
     // The bits that carry colour (colour keys compare only these).
-    DWORD ColourMask() const { return Bits == 32 ? 0x00FFFFFFu : Bits == 24 ? 0xFFFFFFu : Bits == 16 ? 0xFFFFu : 0xFFu; }
+    DWORD ColourMask() const {
+        return Bits == 32 ? 0x00FFFFFFu : Bits == 24 ? 0xFFFFFFu : Bits == 16 ? 0xFFFFu : 0xFFu;
+    }
     DDPIXELFORMAT Describe() const;
     // The format a description asks for; false when it is not one of the supported ones.
     static bool FromPixelFormat(const DDPIXELFORMAT& pf, Format& out);
 };
 
 // Reference counting shared by every object.
-template <typename Base>
-class RefCounted : public Base {
+template <typename Base> class RefCounted : public Base {
 public:
     DWORD AddRef() override { return ++Refs; }
     DWORD Release() override {
@@ -58,4 +62,4 @@ protected:
 DWORD Faults();
 void SetFaults(DWORD faults);
 
-}  // namespace ddraw
+} // namespace ddraw

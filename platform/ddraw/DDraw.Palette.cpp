@@ -42,8 +42,9 @@ HRESULT Palette::SetEntries(DWORD, DWORD first, DWORD count, const PALETTEENTRY*
 
 void Palette::Rebuild() {
     Table.resize(256);
-    for (int i = 0; i < 256; ++i) Table[i] = qRgb(Entries[i].peRed, Entries[i].peGreen, Entries[i].peBlue);
+    for (int i = 0; i < 256; ++i)
+        Table[i] = qRgb(Entries[i].peRed, Entries[i].peGreen, Entries[i].peBlue);
     ++Generation;
 }
 
-}  // namespace ddraw
+} // namespace ddraw

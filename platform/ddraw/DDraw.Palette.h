@@ -27,4 +27,4 @@ private:
     void Rebuild();
 };
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -16,7 +16,7 @@ std::map<QWidget*, QImage>& Presentations() {
     static std::map<QWidget*, QImage> images;
     return images;
 }
-}  // namespace
+} // namespace
 
 QImage& PresentationFor(QWidget* window) {
     auto& images = Presentations();
@@ -31,8 +31,10 @@ QImage& PresentationFor(QWidget* window) {
         QImage fresh(size, QImage::Format_RGB32);
         fresh.fill(0xFF000000u);
         if (!image.isNull()) {
-            int w = std::min(image.width(), fresh.width()), h = std::min(image.height(), fresh.height());
-            for (int y = 0; y < h; ++y) std::memcpy(fresh.scanLine(y), image.constScanLine(y), static_cast<size_t>(w) * 4);
+            int w = std::min(image.width(), fresh.width()),
+                h = std::min(image.height(), fresh.height());
+            for (int y = 0; y < h; ++y)
+                std::memcpy(fresh.scanLine(y), image.constScanLine(y), static_cast<size_t>(w) * 4);
         }
         image = std::move(fresh);
     }
@@ -103,11 +105,11 @@ inline void Put(uint32_t* row, int x, uint32_t value, int& first, int& last) {
     last = std::max(last, x + 1);
 }
 
-}  // namespace
+} // namespace
 
 HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source, const Box& src,
                         bool keyed, bool mirrorX, bool mirrorY, QRgb fillColour) {
-    if (!window) return DD_OK;  // the screen outside every window of this program
+    if (!window) return DD_OK; // the screen outside every window of this program
     QPoint origin = window->mapToGlobal(QPoint(0, 0));
     QImage& image = PresentationFor(window);
     Box windowBox{origin.x(), origin.y(), origin.x() + image.width(), origin.y() + image.height()};
@@ -123,7 +125,8 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
         for (int y = clip.t; y < clip.b; ++y) {
             uint32_t* row = base + (y - origin.y()) * stride - origin.x();
             int first = clip.r, last = clip.l;
-            for (int x = clip.l; x < clip.r; ++x) Put(row, x, c, first, last);
+            for (int x = clip.l; x < clip.r; ++x)
+                Put(row, x, c, first, last);
             if (first < last) damage.AddRow(y - origin.y(), first - origin.x(), last - origin.x());
         }
     } else {
@@ -143,7 +146,8 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
             if (same && !keyed && bytes == 4) {
                 const uint8_t* from = srow + (src.l + clip.l - dest.l) * 4;
                 int f = 0, l = 0;
-                if (UpdateRow32(row + clip.l, reinterpret_cast<const uint32_t*>(from), clip.W(), f, l)) {
+                if (UpdateRow32(row + clip.l, reinterpret_cast<const uint32_t*>(from), clip.W(), f,
+                                l)) {
                     first = clip.l + f;
                     last = clip.l + l;
                 }
@@ -151,13 +155,17 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
                 for (int x = clip.l; x < clip.r; ++x) {
                     int fx = x - dest.l;
                     if (mirrorX) fx = dest.W() - 1 - fx;
-                    int sx = src.l + static_cast<int>(static_cast<int64_t>(fx) * src.W() / dest.W());
+                    int sx =
+                        src.l + static_cast<int>(static_cast<int64_t>(fx) * src.W() / dest.W());
                     const uint8_t* p = srow + sx * bytes;
-                    DWORD v = bytes == 4 ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<DWORD>(p[3]) << 24)
-                            : bytes == 3 ? (p[0] | p[1] << 8 | p[2] << 16)
-                            : bytes == 2 ? (p[0] | p[1] << 8) : p[0];
+                    DWORD v = bytes == 4
+                                  ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<DWORD>(p[3]) << 24)
+                              : bytes == 3 ? (p[0] | p[1] << 8 | p[2] << 16)
+                              : bytes == 2 ? (p[0] | p[1] << 8)
+                                           : p[0];
                     if (keyed && (v & mask) == key) continue;
-                    Put(row, x, bytes == 1 ? (table[v] | 0xFF000000u) : source->ToRgb(v), first, last);
+                    Put(row, x, bytes == 1 ? (table[v] | 0xFF000000u) : source->ToRgb(v), first,
+                        last);
                 }
             }
             if (first < last) damage.AddRow(y - origin.y(), first - origin.x(), last - origin.x());
@@ -170,4 +178,4 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
     return DD_OK;
 }
 
-}  // namespace ddraw
+} // namespace ddraw

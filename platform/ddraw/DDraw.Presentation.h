@@ -24,4 +24,4 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
 // about once a second, for measurements of the running program.
 void CountPresentation(bool changed);
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -20,17 +20,22 @@ std::set<Surface*>& LiveSurfaces() {
     static std::set<Surface*> surfaces;
     return surfaces;
 }
-}  // namespace
+} // namespace
 
-void RegisterSurface(Surface* surface) { LiveSurfaces().insert(surface); }
-void UnregisterSurface(Surface* surface) { LiveSurfaces().erase(surface); }
+void RegisterSurface(Surface* surface) {
+    LiveSurfaces().insert(surface);
+}
+void UnregisterSurface(Surface* surface) {
+    LiveSurfaces().erase(surface);
+}
 void LoseSurfaces(Device* device) {
     for (Surface* s : LiveSurfaces())
         if (!device || s->Owner() == device) s->MarkLost();
 }
 
-
-Memory::~Memory() { std::free(Bits); }
+Memory::~Memory() {
+    std::free(Bits);
+}
 
 Surface::Surface(Device* device, const Format& format, int width, int height, DWORD caps)
     : Dev(device), Fmt(format), W(width), H(height), Caps(caps) {
@@ -71,9 +76,12 @@ Surface* Surface::Duplicate() {
 
 HRESULT Surface::QueryInterface(REFIID iid, void** object) {
     if (!object) return DDERR_INVALIDPARAMS;
-    if (iid == IID_IUnknown || iid == IID_IDirectDrawSurface) *object = static_cast<IDirectDrawSurface*>(this);
-    else if (iid == IID_IDirectDrawSurface4) *object = static_cast<IDirectDrawSurface4*>(this);
-    else if (iid == IID_IDirectDrawSurface7) *object = static_cast<IDirectDrawSurface7*>(this);
+    if (iid == IID_IUnknown || iid == IID_IDirectDrawSurface)
+        *object = static_cast<IDirectDrawSurface*>(this);
+    else if (iid == IID_IDirectDrawSurface4)
+        *object = static_cast<IDirectDrawSurface4*>(this);
+    else if (iid == IID_IDirectDrawSurface7)
+        *object = static_cast<IDirectDrawSurface7*>(this);
     else {
         *object = nullptr;
         return E_NOINTERFACE;
@@ -84,16 +92,19 @@ HRESULT Surface::QueryInterface(REFIID iid, void** object) {
 
 QList<QRgb> Surface::ColourTable() const {
     if (Pal) return Pal->ColourTable();
-    if (Dev->Primary && Dev->Primary != this && Dev->Primary->Pal) return Dev->Primary->Pal->ColourTable();
+    if (Dev->Primary && Dev->Primary != this && Dev->Primary->Pal)
+        return Dev->Primary->Pal->ColourTable();
     QList<QRgb> grey(256);
-    for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+    for (int i = 0; i < 256; ++i)
+        grey[i] = qRgb(i, i, i);
     return grey;
 }
 
 QRgb Surface::ToRgb(DWORD v) const {
     switch (Fmt.Bits) {
     case 8: {
-        const Palette* p = Pal ? Pal : (Dev->Primary && Dev->Primary->Pal ? Dev->Primary->Pal : nullptr);
+        const Palette* p =
+            Pal ? Pal : (Dev->Primary && Dev->Primary->Pal ? Dev->Primary->Pal : nullptr);
         return p ? p->ColourTable()[v & 0xFF] : qRgb(v & 0xFF, v & 0xFF, v & 0xFF);
     }
     case 16: {
@@ -176,7 +187,9 @@ HRESULT Surface::GetSurfaceDesc(DDSURFACEDESC* desc) {
     return DD_OK;
 }
 
-HRESULT Surface::IsLost() { return Lost ? DDERR_SURFACELOST : DD_OK; }
+HRESULT Surface::IsLost() {
+    return Lost ? DDERR_SURFACELOST : DD_OK;
+}
 
 HRESULT Surface::Restore() {
     if (!Lost) return DD_OK;
@@ -220,9 +233,10 @@ HRESULT Surface::GetDC(HDC* dc) {
     if (DCHeld) return DDERR_DCALREADYCREATED;
     if (Locked) return DDERR_SURFACEBUSY;
     if (DC.Image.isNull()) {
-        QImage::Format qf = Fmt.Bits == 8 ? QImage::Format_Indexed8
-                          : Fmt.Bits == 16 ? QImage::Format_RGB16
-                          : Fmt.Bits == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32;
+        QImage::Format qf = Fmt.Bits == 8    ? QImage::Format_Indexed8
+                            : Fmt.Bits == 16 ? QImage::Format_RGB16
+                            : Fmt.Bits == 24 ? QImage::Format_BGR888
+                                             : QImage::Format_RGB32;
         DC.Image = QImage(Mem->Bits, W, H, PitchBytes, qf);
         DCPaletteGeneration = ~0u;
     }
@@ -284,9 +298,11 @@ QWidget* Surface::TargetWindow() const {
 
 HRESULT Surface::Blt(const RECT* destRect, IDirectDrawSurface* source, const RECT* sourceRect,
                      DWORD flags, const DDBLTFX* fx) {
-    constexpr DWORD supported = DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_WAIT | DDBLT_DONOTWAIT | 0x200;
+    constexpr DWORD supported =
+        DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_WAIT | DDBLT_DONOTWAIT | 0x200;
     if (flags & ~supported) return DDERR_UNSUPPORTED;
-    if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX)) && (!fx || fx->dwSize != sizeof(DDBLTFX))) return DDERR_INVALIDPARAMS;
+    if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
+        return DDERR_INVALIDPARAMS;
     Box dest{}, src{};
     if (destRect) dest = FromRect(*destRect);
     if (sourceRect) src = FromRect(*sourceRect);
@@ -296,8 +312,10 @@ HRESULT Surface::Blt(const RECT* destRect, IDirectDrawSurface* source, const REC
                     sourceRect ? &src : nullptr, flags, fx, false);
 }
 
-HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, const RECT* sourceRect, DWORD trans) {
-    if (trans & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT | 0x20 /* DONOTWAIT */)) return DDERR_UNSUPPORTED;
+HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, const RECT* sourceRect,
+                         DWORD trans) {
+    if (trans & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT | 0x20 /* DONOTWAIT */))
+        return DDERR_UNSUPPORTED;
     if (Clip) return DDERR_BLTFASTCANTCLIP;
     auto* s = static_cast<Surface*>(source);
     if (!s) return DDERR_INVALIDPARAMS;
@@ -323,7 +341,8 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
     Box src{};
     if (source) {
         src = sourceBox ? *sourceBox : Box{0, 0, source->W, source->H};
-        if (src.Empty() || !Contains(Box{0, 0, source->W, source->H}, src)) return DDERR_INVALIDRECT;
+        if (src.Empty() || !Contains(Box{0, 0, source->W, source->H}, src))
+            return DDERR_INVALIDRECT;
     }
     Box dest = destBox ? *destBox : Box{0, 0, W, H};
     if (dest.Empty()) return DDERR_INVALIDRECT;
@@ -353,8 +372,10 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
         Box s{src.l + (clip.l - dest.l), src.t + (clip.t - dest.t), 0, 0};
         s.r = s.l + clip.W();
         s.b = s.t + clip.H();
-        if (keyed) CopyKeyed(*this, clip.l, clip.t, *source, s, key);
-        else CopyOpaque(*this, clip.l, clip.t, *source, s);
+        if (keyed)
+            CopyKeyed(*this, clip.l, clip.t, *source, s, key);
+        else
+            CopyOpaque(*this, clip.l, clip.t, *source, s);
         return DD_OK;
     }
     CopyGeneral(*this, dest, clip, *source, src, keyed, key, mirrorX, mirrorY);
@@ -370,7 +391,8 @@ HRESULT Surface::Flip(IDirectDrawSurface* target, DWORD) {
     if (!window) return DD_OK;
     QPoint origin = window->mapToGlobal(QPoint(0, 0));
     Box dest{origin.x(), origin.y(), origin.x() + BackBuffer->W, origin.y() + BackBuffer->H};
-    return PresentToWindow(window, dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false, false, false, 0);
+    return PresentToWindow(window, dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false,
+                           false, false, 0);
 }
 
-}  // namespace ddraw
+} // namespace ddraw

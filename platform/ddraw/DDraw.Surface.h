@@ -20,12 +20,12 @@ class Clipper;
 // becomes a few block copies per row instead of a compare per pixel.
 struct KeySpans {
     bool Built = false;
-    uint64_t Version = 0;  // the memory version and key the runs describe
+    uint64_t Version = 0; // the memory version and key the runs describe
     DWORD Key = 0;
-    uint64_t SeenVersion = ~uint64_t(0);  // the last keyed copy made without runs
+    uint64_t SeenVersion = ~uint64_t(0); // the last keyed copy made without runs
     DWORD SeenKey = 0;
-    std::vector<uint32_t> RowStart;  // index of each row's first run; one extra entry at the end
-    std::vector<std::pair<int32_t, int32_t>> Runs;  // [start, end) in pixels
+    std::vector<uint32_t> RowStart; // index of each row's first run; one extra entry at the end
+    std::vector<std::pair<int32_t, int32_t>> Runs; // [start, end) in pixels
 };
 
 // Pixel memory, shared between a surface and its duplicates. Version changes with every write
@@ -89,7 +89,7 @@ public:
 
     bool HasKey = false;
     DDCOLORKEY Key{};
-    Surface* BackBuffer = nullptr;  // attached back buffer of a flipping primary (one reference)
+    Surface* BackBuffer = nullptr; // attached back buffer of a flipping primary (one reference)
 
 private:
     Device* Dev;
@@ -114,6 +114,6 @@ private:
 // Every live surface, for losing them all at once.
 void RegisterSurface(Surface* surface);
 void UnregisterSurface(Surface* surface);
-void LoseSurfaces(Device* device);  // nullptr = every device's
+void LoseSurfaces(Device* device); // nullptr = every device's
 
-}  // namespace ddraw
+} // namespace ddraw

@@ -22,7 +22,9 @@ struct RECT {
 
 // ---- Result codes ----------------------------------------------------------------------------
 
-constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u | code); }
+constexpr HRESULT MakeDDResult(uint32_t code) {
+    return static_cast<HRESULT>(0x88760000u | code);
+}
 
 constexpr HRESULT DD_OK = 0;
 constexpr HRESULT DD_FALSE = 1;
@@ -42,12 +44,12 @@ constexpr HRESULT DDERR_NOEXCLUSIVEMODE = MakeDDResult(225);
 constexpr HRESULT DDERR_NOPALETTEATTACHED = MakeDDResult(255);
 constexpr HRESULT DDERR_OUTOFVIDEOMEMORY = MakeDDResult(380);
 constexpr HRESULT DDERR_SURFACEBUSY = MakeDDResult(430);
-constexpr HRESULT DDERR_SURFACELOST = MakeDDResult(450);          // 0x887601C2
+constexpr HRESULT DDERR_SURFACELOST = MakeDDResult(450); // 0x887601C2
 constexpr HRESULT DDERR_NOTFOUND = MakeDDResult(255);
 constexpr HRESULT DDERR_CANTDUPLICATE = MakeDDResult(95);
 constexpr HRESULT DDERR_HWNDALREADYSET = MakeDDResult(571);
 constexpr HRESULT DDERR_NOHWND = MakeDDResult(569);
-constexpr HRESULT DDERR_BLTFASTCANTCLIP = MakeDDResult(574);      // 0x8876023E
+constexpr HRESULT DDERR_BLTFASTCANTCLIP = MakeDDResult(574); // 0x8876023E
 constexpr HRESULT DDERR_NOTFLIPPABLE = MakeDDResult(582);
 constexpr HRESULT DDERR_NOTLOCKED = MakeDDResult(584);
 constexpr HRESULT DDERR_CANTCREATEDC = MakeDDResult(585);
@@ -323,15 +325,24 @@ static_assert(sizeof(PALETTEENTRY) == 4);
 
 // ---- Interface identifiers -------------------------------------------------------------------
 
-constexpr IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr IID IID_IDirectDraw4 = {0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
-constexpr IID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-constexpr IID IID_IDirectDrawSurface = {0x6C14DB81, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr IID IID_IDirectDrawSurface4 = {0x0B2B8630, 0xAD35, 0x11D0, {0x8E, 0xA6, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-constexpr IID IID_IDirectDrawSurface7 = {0x06675A80, 0x3B9B, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-constexpr IID IID_IDirectDrawPalette = {0x6C14DB84, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr IID IID_IDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr IID IID_IDirectDrawGammaControl = {0x69C11C3E, 0xB46B, 0x11D1, {0xAD, 0x7A, 0x00, 0xC0, 0x4F, 0xC2, 0x9B, 0x4E}};
+constexpr IID IID_IDirectDraw = {
+    0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectDraw4 = {
+    0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
+constexpr IID IID_IDirectDraw7 = {
+    0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr IID IID_IDirectDrawSurface = {
+    0x6C14DB81, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectDrawSurface4 = {
+    0x0B2B8630, 0xAD35, 0x11D0, {0x8E, 0xA6, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr IID IID_IDirectDrawSurface7 = {
+    0x06675A80, 0x3B9B, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr IID IID_IDirectDrawPalette = {
+    0x6C14DB84, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectDrawClipper = {
+    0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectDrawGammaControl = {
+    0x69C11C3E, 0xB46B, 0x11D1, {0xAD, 0x7A, 0x00, 0xC0, 0x4F, 0xC2, 0x9B, 0x4E}};
 
 // ---- Interfaces ------------------------------------------------------------------------------
 // Every object is reference counted: creation hands out one reference, AddRef adds one, Release
@@ -341,7 +352,8 @@ constexpr IID IID_IDirectDrawGammaControl = {0x69C11C3E, 0xB46B, 0x11D1, {0xAD, 
 struct IDirectDrawPalette : IUnknown {
     virtual HRESULT GetCaps(DWORD* caps) = 0;
     virtual HRESULT GetEntries(DWORD flags, DWORD first, DWORD count, PALETTEENTRY* entries) = 0;
-    virtual HRESULT SetEntries(DWORD flags, DWORD first, DWORD count, const PALETTEENTRY* entries) = 0;
+    virtual HRESULT SetEntries(DWORD flags, DWORD first, DWORD count,
+                               const PALETTEENTRY* entries) = 0;
 };
 
 // A clipper bound to a window limits copies onto the primary surface to that window's client
@@ -403,7 +415,8 @@ struct IDirectDraw : IUnknown {
                                   IDirectDrawPalette** palette, IUnknown* outer) = 0;
     virtual HRESULT CreateSurface(const DDSURFACEDESC* desc, IDirectDrawSurface** surface,
                                   IUnknown* outer) = 0;
-    virtual HRESULT DuplicateSurface(IDirectDrawSurface* source, IDirectDrawSurface** duplicate) = 0;
+    virtual HRESULT DuplicateSurface(IDirectDrawSurface* source,
+                                     IDirectDrawSurface** duplicate) = 0;
     virtual HRESULT EnumDisplayModes(DWORD flags, const DDSURFACEDESC* filter, void* context,
                                      LPDDENUMMODESCALLBACK callback) = 0;
     virtual HRESULT FlipToGDISurface() = 0;
@@ -429,8 +442,10 @@ extern "C" {
 // Creates the device. driverGuid none = the default (and only) display driver; any other
 // identifier than the one DirectDrawEnumerateA reports gives DDERR_INVALIDDIRECTDRAWGUID.
 // DirectDrawCreateEx hands out IDirectDraw7 (the only interface it accepts in iid).
-DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid, IUnknown* outer);
-DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw, IUnknown* outer);
+DDRAW_API HRESULT DirectDrawCreateEx(const GUID* driverGuid, void** directDraw, REFIID iid,
+                                     IUnknown* outer);
+DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directDraw,
+                                   IUnknown* outer);
 // Reports the display drivers: the primary display (identifier none), then the software device.
 DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context);
 
@@ -452,10 +467,10 @@ DDRAW_API void DirectDrawLoseAllSurfaces();
 // "refresh HZ", "seconds S", one a line).
 }
 
-constexpr DWORD DDFAULT_REFUSE_SURFACES = 0x1;      // every CreateSurface fails (DDERR_OUTOFMEMORY)
-constexpr DWORD DDFAULT_REFUSE_VIDEO_MEMORY = 0x2;  // surfaces not asking for system memory fail
-constexpr DWORD DDFAULT_REFUSE_RESTORE = 0x4;       // Restore fails (DDERR_WRONGMODE)
-constexpr DWORD DDFAULT_REFUSE_DEVICE = 0x8;        // device creation fails (DDERR_GENERIC)
+constexpr DWORD DDFAULT_REFUSE_SURFACES = 0x1;     // every CreateSurface fails (DDERR_OUTOFMEMORY)
+constexpr DWORD DDFAULT_REFUSE_VIDEO_MEMORY = 0x2; // surfaces not asking for system memory fail
+constexpr DWORD DDFAULT_REFUSE_RESTORE = 0x4;      // Restore fails (DDERR_WRONGMODE)
+constexpr DWORD DDFAULT_REFUSE_DEVICE = 0x8;       // device creation fails (DDERR_GENERIC)
 
 using TDirectDrawCreateEx = decltype(&DirectDrawCreateEx);
 using TDirectDrawCreate = decltype(&DirectDrawCreate);

@@ -15,9 +15,10 @@ float AttenuationGain(LONG hundredths) {
     return static_cast<float>(std::pow(10.0, hundredths / 2000.0));
 }
 
-}  // namespace
+} // namespace
 
-Buffer::Buffer(Device* device, DWORD flags, std::shared_ptr<SampleBlock> block, const WAVEFORMATEX& format)
+Buffer::Buffer(Device* device, DWORD flags, std::shared_ptr<SampleBlock> block,
+               const WAVEFORMATEX& format)
     : FDevice(device), FFlags(flags), FBlock(std::move(block)), FFormat(format) {
     FDevice->AddRef();
     FDevice->Attach(this);
@@ -45,7 +46,9 @@ HRESULT Buffer::QueryInterface(REFIID iid, void** object) {
     return DS_OK;
 }
 
-DWORD Buffer::AddRef() { return ++FRefs; }
+DWORD Buffer::AddRef() {
+    return ++FRefs;
+}
 
 DWORD Buffer::Release() {
     DWORD left = --FRefs;
@@ -75,8 +78,10 @@ HRESULT Buffer::Ready() {
 }
 
 void Buffer::ApplyGain() {
-    if (Primary()) alListenerf(AL_GAIN, AttenuationGain(FVolume));
-    else if (FSource) alSourcef(FSource, AL_GAIN, AttenuationGain(FVolume));
+    if (Primary())
+        alListenerf(AL_GAIN, AttenuationGain(FVolume));
+    else if (FSource)
+        alSourcef(FSource, AL_GAIN, AttenuationGain(FVolume));
 }
 
 void Buffer::ApplyPan() {
@@ -89,14 +94,16 @@ void Buffer::ApplyPan() {
     // law the side gains are cos and sin of an angle from 0 (left) to 90 degrees (right); the
     // source sits at the matching direction, one unit from the listener (no distance loss).
     const double weaker = AttenuationGain(-std::labs(FPan));
-    const double angle = 2.0 * (M_PI / 4 - std::atan(weaker));  // 0 (centre) … pi/2 (one side)
+    const double angle = 2.0 * (M_PI / 4 - std::atan(weaker)); // 0 (centre) … pi/2 (one side)
     const double x = (FPan > 0 ? 1.0 : -1.0) * std::sin(angle);
-    alSource3f(FSource, AL_POSITION, static_cast<float>(x), 0.0f, static_cast<float>(-std::cos(angle)));
+    alSource3f(FSource, AL_POSITION, static_cast<float>(x), 0.0f,
+               static_cast<float>(-std::cos(angle)));
 }
 
 void Buffer::ApplyPitch() {
     if (!FSource) return;
-    const double pitch = FFrequency == DSBFREQUENCY_ORIGINAL ? 1.0 : double(FFrequency) / FFormat.nSamplesPerSec;
+    const double pitch =
+        FFrequency == DSBFREQUENCY_ORIGINAL ? 1.0 : double(FFrequency) / FFormat.nSamplesPerSec;
     alSourcef(FSource, AL_PITCH, static_cast<float>(pitch));
 }
 
@@ -126,7 +133,8 @@ HRESULT Buffer::GetFormat(WAVEFORMATEX* format, DWORD sizeAllocated, DWORD* writ
         *written = sizeof(WAVEFORMATEX);
         return DS_OK;
     }
-    const DWORD size = sizeAllocated < sizeof(WAVEFORMATEX) ? sizeAllocated : DWORD(sizeof(WAVEFORMATEX));
+    const DWORD size =
+        sizeAllocated < sizeof(WAVEFORMATEX) ? sizeAllocated : DWORD(sizeof(WAVEFORMATEX));
     std::memcpy(format, &FFormat, size);
     if (written) *written = size;
     return DS_OK;
@@ -277,7 +285,8 @@ HRESULT Buffer::SetPan(LONG pan) {
 
 HRESULT Buffer::SetFrequency(DWORD frequency) {
     if (Primary() || !(FFlags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    if (frequency != DSBFREQUENCY_ORIGINAL && (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX))
+    if (frequency != DSBFREQUENCY_ORIGINAL &&
+        (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX))
         return DSERR_INVALIDPARAM;
     HRESULT hr = Ready();
     if (hr != DS_OK) return hr;
@@ -291,4 +300,4 @@ HRESULT Buffer::Restore() {
     return FDevice->Reconnect();
 }
 
-}  // namespace dsound
+} // namespace dsound

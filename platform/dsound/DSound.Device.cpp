@@ -10,7 +10,8 @@ namespace {
 // The OpenAL format for a PCM wave format, or 0 when OpenAL cannot play it as it is.
 ALenum PcmFormat(const WAVEFORMATEX& format) {
     if (format.wFormatTag != WAVE_FORMAT_PCM_TAG) return 0;
-    if (format.nSamplesPerSec < DSBFREQUENCY_MIN || format.nSamplesPerSec > DSBFREQUENCY_MAX) return 0;
+    if (format.nSamplesPerSec < DSBFREQUENCY_MIN || format.nSamplesPerSec > DSBFREQUENCY_MAX)
+        return 0;
     if (format.nBlockAlign != format.nChannels * (format.wBitsPerSample / 8)) return 0;
     if (format.nChannels == 1 && format.wBitsPerSample == 8) return AL_FORMAT_MONO8;
     if (format.nChannels == 1 && format.wBitsPerSample == 16) return AL_FORMAT_MONO16;
@@ -19,7 +20,7 @@ ALenum PcmFormat(const WAVEFORMATEX& format) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 Device::Device(ALCdevice* output, ALCcontext* context) : FOutput(output), FContext(context) {
     Devices().insert(this);
@@ -39,7 +40,9 @@ HRESULT Device::QueryInterface(REFIID iid, void** object) {
     return DS_OK;
 }
 
-DWORD Device::AddRef() { return ++FRefs; }
+DWORD Device::AddRef() {
+    return ++FRefs;
+}
 
 DWORD Device::Release() {
     DWORD left = --FRefs;
@@ -119,7 +122,8 @@ WAVEFORMATEX Device::OutputFormat() const {
     return format;
 }
 
-HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, IUnknown* outer) {
+HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
+                                  IUnknown* outer) {
     if (!desc || !buffer) return DSERR_INVALIDPARAM;
     *buffer = nullptr;
     if (outer) return DSERR_NOAGGREGATION;
@@ -128,7 +132,8 @@ HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer**
         if (desc->dwBufferBytes != 0 || desc->lpwfxFormat) return DSERR_INVALIDPARAM;
     } else {
         if (!desc->lpwfxFormat) return DSERR_INVALIDPARAM;
-        if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX) return DSERR_INVALIDPARAM;
+        if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX)
+            return DSERR_INVALIDPARAM;
         if (!PcmFormat(*desc->lpwfxFormat)) return DSERR_BADFORMAT;
     }
     if (Faults() & DSFAULT_REFUSE_BUFFERS) return DSERR_OUTOFMEMORY;
@@ -185,4 +190,4 @@ HRESULT Device::SetCooperativeLevel(HWND window, DWORD level) {
     return DS_OK;
 }
 
-}  // namespace dsound
+} // namespace dsound

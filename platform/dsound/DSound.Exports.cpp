@@ -5,7 +5,8 @@ using namespace dsound;
 
 extern "C" {
 
-DSOUND_API HRESULT DirectSoundCreate(const GUID* driverGuid, IDirectSound** directSound, IUnknown* outer) {
+DSOUND_API HRESULT DirectSoundCreate(const GUID* driverGuid, IDirectSound** directSound,
+                                     IUnknown* outer) {
     if (!directSound) return DSERR_INVALIDPARAM;
     *directSound = nullptr;
     if (outer) return DSERR_NOAGGREGATION;
@@ -17,10 +18,15 @@ DSOUND_API HRESULT DirectSoundCreate(const GUID* driverGuid, IDirectSound** dire
     return DS_OK;
 }
 
-DSOUND_API void DirectSoundSetFaults(DWORD faults) { FaultSet() = faults; }
-DSOUND_API DWORD DirectSoundGetFaults() { return FaultSet(); }
+DSOUND_API void DirectSoundSetFaults(DWORD faults) {
+    FaultSet() = faults;
+}
+DSOUND_API DWORD DirectSoundGetFaults() {
+    return FaultSet();
+}
 DSOUND_API void DirectSoundDisconnectAll() {
-    for (Device* device : Devices()) device->MarkLost();
+    for (Device* device : Devices())
+        device->MarkLost();
 }
 
-}  // extern "C"
+} // extern "C"

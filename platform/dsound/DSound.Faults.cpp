@@ -17,25 +17,29 @@ DWORD ParseFaults(const char* text) {
         size_t end = all.find(',', start);
         if (end == std::string::npos) end = all.size();
         std::string item = all.substr(start, end - start);
-        if (item == "no-device") faults |= DSFAULT_NO_DEVICE;
-        else if (item == "refuse-buffers") faults |= DSFAULT_REFUSE_BUFFERS;
+        if (item == "no-device")
+            faults |= DSFAULT_NO_DEVICE;
+        else if (item == "refuse-buffers")
+            faults |= DSFAULT_REFUSE_BUFFERS;
         start = end + 1;
     }
     return faults;
 }
 
-}  // namespace
+} // namespace
 
 DWORD& FaultSet() {
     static DWORD faults = ParseFaults(std::getenv("ZELVAN_DSOUND_FAULTS"));
     return faults;
 }
 
-DWORD Faults() { return FaultSet(); }
+DWORD Faults() {
+    return FaultSet();
+}
 
 std::set<Device*>& Devices() {
     static std::set<Device*> devices;
     return devices;
 }
 
-}  // namespace dsound
+} // namespace dsound

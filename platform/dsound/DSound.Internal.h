@@ -43,8 +43,10 @@ public:
     HRESULT QueryInterface(REFIID iid, void** object) override;
     DWORD AddRef() override;
     DWORD Release() override;
-    HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, IUnknown* outer) override;
-    HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original, IDirectSoundBuffer** duplicate) override;
+    HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
+                              IUnknown* outer) override;
+    HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                 IDirectSoundBuffer** duplicate) override;
     HRESULT SetCooperativeLevel(HWND window, DWORD level) override;
 
     // Makes this device's context the current one for the OpenAL calls that follow.
@@ -74,7 +76,8 @@ private:
 class Buffer final : public IDirectSoundBuffer {
 public:
     // A primary buffer when block is null.
-    Buffer(Device* device, DWORD flags, std::shared_ptr<SampleBlock> block, const WAVEFORMATEX& format);
+    Buffer(Device* device, DWORD flags, std::shared_ptr<SampleBlock> block,
+           const WAVEFORMATEX& format);
     ~Buffer() override;
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
@@ -132,4 +135,4 @@ private:
 // Every open device, for the disconnect seam.
 std::set<Device*>& Devices();
 
-}  // namespace dsound
+} // namespace dsound

@@ -54,7 +54,7 @@ private:
     int FSaved = -1;
 };
 
-}  // namespace
+} // namespace
 
 bool OpenOutput(ALCdevice*& device, ALCcontext*& context) {
     device = nullptr;
@@ -88,4 +88,4 @@ void CloseOutput(ALCdevice* device, ALCcontext* context) {
     if (device) alcCloseDevice(device);
 }
 
-}  // namespace dsound
+} // namespace dsound

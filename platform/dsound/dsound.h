@@ -115,8 +115,10 @@ static_assert(sizeof(DSBCAPS) == 20);
 
 // ---- Interfaces ------------------------------------------------------------------------------
 
-constexpr IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectSound = {
+    0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr IID IID_IDirectSoundBuffer = {
+    0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 // A sound buffer. Secondary buffers hold samples and play them through the device; duplicates
 // share one block of samples. Volume and pan are in hundredths of a decibel of attenuation
@@ -153,7 +155,8 @@ struct IDirectSound : IUnknown {
     virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
                                       IUnknown* outer) = 0;
     // A second buffer over the same samples, with its own position, volume, pan and frequency.
-    virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original, IDirectSoundBuffer** duplicate) = 0;
+    virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                         IDirectSoundBuffer** duplicate) = 0;
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
 };
 
@@ -167,7 +170,8 @@ extern "C" {
 // DSERR_NODRIVER: there is only the default device. Unless the user asked for the audio
 // library's diagnostics (ALSOFT_LOGLEVEL or ALSOFT_LOGFILE in the environment), nothing is
 // written to stderr while the output is probed.
-DSOUND_API HRESULT DirectSoundCreate(const GUID* driverGuid, IDirectSound** directSound, IUnknown* outer);
+DSOUND_API HRESULT DirectSoundCreate(const GUID* driverGuid, IDirectSound** directSound,
+                                     IUnknown* outer);
 
 // Fault injection for tests. Faults are a set of DSFAULT_ bits; the environment variable
 // ZELVAN_DSOUND_FAULTS (comma-separated: no-device, refuse-buffers) sets the initial set when
@@ -178,8 +182,9 @@ DSOUND_API DWORD DirectSoundGetFaults();
 DSOUND_API void DirectSoundDisconnectAll();
 }
 
-constexpr DWORD DSFAULT_NO_DEVICE = 0x1;      // devices cannot be opened or reopened (DSERR_NODRIVER)
-constexpr DWORD DSFAULT_REFUSE_BUFFERS = 0x2; // buffer creation and duplication fail (DSERR_OUTOFMEMORY)
+constexpr DWORD DSFAULT_NO_DEVICE = 0x1; // devices cannot be opened or reopened (DSERR_NODRIVER)
+constexpr DWORD DSFAULT_REFUSE_BUFFERS =
+    0x2; // buffer creation and duplication fail (DSERR_OUTOFMEMORY)
 
 using TDirectSoundCreate = decltype(&DirectSoundCreate);
 using TDirectSoundSetFaults = decltype(&DirectSoundSetFaults);

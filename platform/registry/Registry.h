@@ -71,7 +71,8 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data
 // than REG_SZ give ERROR_INVALID_PARAMETER. A store file with lines that do not parse is copied to
 // "<file>.unreadable-<time>" before it is rewritten (the rewrite keeps only what parsed), and so is
 // one with comments, which a rewrite drops.
-LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data, DWORD dataSize);
+LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
+                   DWORD dataSize);
 
 // Saves anything pending and releases the handle.
 LONG RegCloseKey(HKEY key);

@@ -3,7 +3,9 @@
 
 #include "platform/rtl/Exceptions.h"
 
-std::string IntToStr(int32_t value) { return std::to_string(value); }
+std::string IntToStr(int32_t value) {
+    return std::to_string(value);
+}
 
 int32_t StrToInt(const std::string& text) {
     auto fail = [&]() -> int32_t {
@@ -21,12 +23,12 @@ int32_t StrToInt(const std::string& text) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
-    if (i >= text.size())
-        return fail();
+    if (i >= text.size()) return fail();
     int64_t value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
@@ -41,14 +43,10 @@ int32_t StrToInt(const std::string& text) {
             return fail();
         value = value * base + digit;
         // Hex text may spell the full 32-bit pattern; decimal must fit the signed range.
-        if (value > (base == 16 ? int64_t{0xFFFFFFFF} : int64_t{0x80000000}))
-            return fail();
+        if (value > (base == 16 ? int64_t{0xFFFFFFFF} : int64_t{0x80000000})) return fail();
     }
-    if (base == 16)
-        return static_cast<int32_t>(static_cast<uint32_t>(negative ? -value : value));
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        return fail();
+    if (base == 16) return static_cast<int32_t>(static_cast<uint32_t>(negative ? -value : value));
+    if (negative) value = -value;
+    if (value > INT32_MAX) return fail();
     return static_cast<int32_t>(value);
 }

@@ -22,4 +22,6 @@ std::string Format(const char* fmt, ...) {
     return out;
 }
 
-void ListIndexError(int index) { throw EListError(Format("List index out of bounds (%d)", index)); }
+void ListIndexError(int index) {
+    throw EListError(Format("List index out of bounds (%d)", index));
+}

@@ -33,8 +33,7 @@ int THashCollection::NameHash(const std::string& Name) {
 }
 
 THashCollectionItem::THashCollectionItem(THashCollection* Collection) : FCollection(Collection) {
-    if (!FCollection)
-        throw EListError("A collection item needs a collection");
+    if (!FCollection) throw EListError("A collection item needs a collection");
     FIndex = FCollection->Count();
     FCollection->FItems.push_back(this);
     AddHash();
@@ -53,8 +52,7 @@ void THashCollectionItem::AddHash() {
     THashCollectionItem*& head = FCollection->FHash[FHashIndex];
     FLeft = nullptr;
     FRight = head;
-    if (head)
-        head->FLeft = this;
+    if (head) head->FLeft = this;
     head = this;
 }
 
@@ -63,34 +61,34 @@ void THashCollectionItem::DeleteHash() {
         FLeft->FRight = FRight;
     else
         FCollection->FHash[FHashIndex] = FRight;
-    if (FRight)
-        FRight->FLeft = FLeft;
+    if (FRight) FRight->FLeft = FLeft;
     FLeft = FRight = nullptr;
 }
 
 void THashCollectionItem::SetName(const std::string& Value) {
-    if (Value == FName)
-        return;
+    if (Value == FName) return;
     DeleteHash();
     FName = Value;
     AddHash();
 }
 
-void THashCollectionItem::Assign(const THashCollectionItem& Source) { SetName(Source.Name()); }
+void THashCollectionItem::Assign(const THashCollectionItem& Source) {
+    SetName(Source.Name());
+}
 
-THashCollection::~THashCollection() { Clear(); }
+THashCollection::~THashCollection() {
+    Clear();
+}
 
 THashCollectionItem* THashCollection::Items(int Index) const {
-    if (Index < 0 || Index >= Count())
-        ListIndexError(Index);
+    if (Index < 0 || Index >= Count()) ListIndexError(Index);
     return FItems[Index];
 }
 
 int THashCollection::IndexOf(const std::string& Name) const {
     const std::string lower = NameLowerCase(Name);
     for (THashCollectionItem* item = FHash[NameHash(Name)]; item; item = item->FRight)
-        if (NameLowerCase(item->FName) == lower)
-            return item->FIndex;
+        if (NameLowerCase(item->FName) == lower) return item->FIndex;
     return -1;
 }
 
@@ -99,7 +97,9 @@ THashCollectionItem* THashCollection::Find(const std::string& Name) const {
     return index < 0 ? nullptr : FItems[index];
 }
 
-void THashCollection::Delete(int Index) { delete Items(Index); }
+void THashCollection::Delete(int Index) {
+    delete Items(Index);
+}
 
 void THashCollection::Clear() {
     while (!FItems.empty())

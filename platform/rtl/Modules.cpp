@@ -15,7 +15,9 @@ std::string ExecutableDirectory() {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : full.substr(0, slash));
 }
 
-std::string InstalledModuleDirectory() { return ExecutableDirectory() + "/../lib/zelvan"; }
+std::string InstalledModuleDirectory() {
+    return ExecutableDirectory() + "/../lib/zelvan";
+}
 
 void* LoadModule(const std::string& fileName) {
     // Only plain file names: a name with a path could reach outside the two module directories.

@@ -11,9 +11,11 @@ void TPersistent::Assign(const TPersistent* source) {
     AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent& dest) const { dest.AssignError(this); }
+void TPersistent::AssignTo(TPersistent& dest) const {
+    dest.AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* source) const {
-    throw EConvertError(Format("Cannot assign a %s to a %s", source ? source->ClassName() : "nil",
-                               ClassName()));
+    throw EConvertError(
+        Format("Cannot assign a %s to a %s", source ? source->ClassName() : "nil", ClassName()));
 }

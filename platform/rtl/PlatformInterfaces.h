@@ -1,4 +1,5 @@
-// Integer types, identifiers and the reference-counted interface base shared by the platform modules.
+// Integer types, identifiers and the reference-counted interface base shared by the platform
+// modules.
 #pragma once
 
 #include <cstdint>

@@ -12,7 +12,9 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
 }
 
-std::int64_t TStream::Remaining() const { return std::max<std::int64_t>(0, Size() - Position()); }
+std::int64_t TStream::Remaining() const {
+    return std::max<std::int64_t>(0, Size() - Position());
+}
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     if (Pos >= static_cast<std::int64_t>(Data.size())) return 0;

@@ -1,4 +1,5 @@
-// A component's attachment to a source component that tells (callback, data) listeners about itself.
+// A component's attachment to a source component that tells (callback, data) listeners about
+// itself.
 #pragma once
 
 #include <QObject>

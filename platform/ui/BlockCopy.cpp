@@ -15,7 +15,8 @@ public:
     explicit TPixelReader(const QImage& image) : Image(image) {
         Lut.fill(qRgb(0, 0, 0));
         const QList<QRgb> table = image.colorTable();
-        for (int i = 0; i < std::min<int>(256, table.size()); ++i) Lut[i] = table[i] | 0xFF000000u;
+        for (int i = 0; i < std::min<int>(256, table.size()); ++i)
+            Lut[i] = table[i] | 0xFF000000u;
     }
     QRgb operator()(int x, int y) const {
         const uchar* line = Image.constScanLine(y);
@@ -34,12 +35,14 @@ public:
         case QImage::Format_RGB16: {
             const unsigned v = reinterpret_cast<const quint16*>(line)[x];
             const unsigned r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-            return qRgb(int((r << 3) | (r >> 2)), int((g << 2) | (g >> 4)), int((b << 3) | (b >> 2)));
+            return qRgb(int((r << 3) | (r >> 2)), int((g << 2) | (g >> 4)),
+                        int((b << 3) | (b >> 2)));
         }
         case QImage::Format_RGB555: {
             const unsigned v = reinterpret_cast<const quint16*>(line)[x];
             const unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-            return qRgb(int((r << 3) | (r >> 2)), int((g << 3) | (g >> 2)), int((b << 3) | (b >> 2)));
+            return qRgb(int((r << 3) | (r >> 2)), int((g << 3) | (g >> 2)),
+                        int((b << 3) | (b >> 2)));
         }
         default:
             return Image.pixel(x, y);
@@ -75,12 +78,12 @@ public:
             line[3 * x + 2] = static_cast<uchar>(qRed(c));
             return;
         case QImage::Format_RGB16:
-            reinterpret_cast<quint16*>(line)[x] =
-                static_cast<quint16>(((qRed(c) >> 3) << 11) | ((qGreen(c) >> 2) << 5) | (qBlue(c) >> 3));
+            reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(
+                ((qRed(c) >> 3) << 11) | ((qGreen(c) >> 2) << 5) | (qBlue(c) >> 3));
             return;
         case QImage::Format_RGB555:
-            reinterpret_cast<quint16*>(line)[x] =
-                static_cast<quint16>(((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3));
+            reinterpret_cast<quint16*>(line)[x] = static_cast<quint16>(
+                ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3));
             return;
         default:
             Image.setPixel(x, y, c | 0xFF000000u);
@@ -102,14 +105,16 @@ private:
     std::unordered_map<QRgb, int> Cache;
 };
 
-bool SameTables(const QImage& a, const QImage& b) { return a.colorTable() == b.colorTable(); }
+bool SameTables(const QImage& a, const QImage& b) {
+    return a.colorTable() == b.colorTable();
+}
 
 bool IsIndexedFormat(const QImage& image) {
     return image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono ||
            image.format() == QImage::Format_MonoLSB;
 }
 
-}  // namespace
+} // namespace
 
 bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, int sw, int sh,
                 std::uint32_t rop) {
@@ -122,27 +127,39 @@ bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy
 
     // Destination pixels that lie inside the destination image; each maps to source pixel
     // s + (d - origin) * sourceSize / size, and is left alone when that falls outside the source.
-    const int dx0 = std::max(x, 0), dx1 = static_cast<int>(std::min<long long>(static_cast<long long>(x) + w, di.width()));
-    const int dy0 = std::max(y, 0), dy1 = static_cast<int>(std::min<long long>(static_cast<long long>(y) + h, di.height()));
+    const int dx0 = std::max(x, 0),
+              dx1 =
+                  static_cast<int>(std::min<long long>(static_cast<long long>(x) + w, di.width()));
+    const int dy0 = std::max(y, 0),
+              dy1 =
+                  static_cast<int>(std::min<long long>(static_cast<long long>(y) + h, di.height()));
     if (dx0 >= dx1 || dy0 >= dy1) return true;
-    auto srcX = [&](int dx) { return static_cast<long long>(sx) + (static_cast<long long>(dx - x) * sw) / w; };
-    auto srcY = [&](int dy) { return static_cast<long long>(sy) + (static_cast<long long>(dy - y) * sh) / h; };
+    auto srcX = [&](int dx) {
+        return static_cast<long long>(sx) + (static_cast<long long>(dx - x) * sw) / w;
+    };
+    auto srcY = [&](int dy) {
+        return static_cast<long long>(sy) + (static_cast<long long>(dy - y) * sh) / h;
+    };
 
     // Equal sizes: clip to the columns whose source lies inside too, and copy whole row runs.
     if (w == sw && h == sh) {
         int cx0 = dx0, cx1 = dx1, cy0 = dy0, cy1 = dy1;
         cx0 = static_cast<int>(std::max<long long>(cx0, static_cast<long long>(x) - sx));
-        cx1 = static_cast<int>(std::min<long long>(cx1, static_cast<long long>(x) - sx + si.width()));
+        cx1 =
+            static_cast<int>(std::min<long long>(cx1, static_cast<long long>(x) - sx + si.width()));
         cy0 = static_cast<int>(std::max<long long>(cy0, static_cast<long long>(y) - sy));
-        cy1 = static_cast<int>(std::min<long long>(cy1, static_cast<long long>(y) - sy + si.height()));
+        cy1 = static_cast<int>(
+            std::min<long long>(cy1, static_cast<long long>(y) - sy + si.height()));
         if (cx0 >= cx1 || cy0 >= cy1) return true;
         const int n = cx1 - cx0;
         const int depth = di.depth();
-        if (di.format() == si.format() && depth >= 8 && (!IsIndexedFormat(di) || SameTables(di, si))) {
+        if (di.format() == si.format() && depth >= 8 &&
+            (!IsIndexedFormat(di) || SameTables(di, si))) {
             const int bpp = depth / 8;
             for (int dy = cy0; dy < cy1; ++dy)
-                std::memmove(di.scanLine(dy) + cx0 * bpp, si.constScanLine(int(srcY(dy))) + srcX(cx0) * bpp,
-                            static_cast<size_t>(n) * bpp);
+                std::memmove(di.scanLine(dy) + cx0 * bpp,
+                             si.constScanLine(int(srcY(dy))) + srcX(cx0) * bpp,
+                             static_cast<size_t>(n) * bpp);
             return true;
         }
         if (si.format() == QImage::Format_Indexed8 &&
@@ -154,17 +171,20 @@ bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy
             for (int i = 0; i < 256; ++i) {
                 const QRgb c = i < st.size() ? st[i] : qRgb(0, 0, 0);
                 lut[i] = di.format() == QImage::Format_RGB32 ? (c & 0x00FFFFFFu)
-                         : dt.isEmpty()                     ? 0u
-                                                            : static_cast<quint32>(NearestColorIndex(dt, c | 0xFF000000u));
+                         : dt.isEmpty()
+                             ? 0u
+                             : static_cast<quint32>(NearestColorIndex(dt, c | 0xFF000000u));
             }
             for (int dy = cy0; dy < cy1; ++dy) {
                 const uchar* s = si.constScanLine(int(srcY(dy))) + srcX(cx0);
                 if (di.format() == QImage::Format_RGB32) {
                     quint32* d = reinterpret_cast<quint32*>(di.scanLine(dy)) + cx0;
-                    for (int i = 0; i < n; ++i) d[i] = lut[s[i]];
+                    for (int i = 0; i < n; ++i)
+                        d[i] = lut[s[i]];
                 } else {
                     uchar* d = di.scanLine(dy) + cx0;
-                    for (int i = 0; i < n; ++i) d[i] = static_cast<uchar>(lut[s[i]]);
+                    for (int i = 0; i < n; ++i)
+                        d[i] = static_cast<uchar>(lut[s[i]]);
                 }
             }
             return true;

@@ -28,9 +28,15 @@ constexpr TColor clNone = 0x1FFFFFFF;
 // Resolves a system colour to its RGB value (fixed classic desktop values, so drawing does not
 // depend on the desktop theme); plain colours come back with the high byte cleared.
 TColor ColorToRGB(TColor color);
-inline int GetRValue(TColor c) { return static_cast<int>(c & 0xFF); }
-inline int GetGValue(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline int GetBValue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline int GetRValue(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline int GetGValue(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline int GetBValue(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 inline TColor RGB(int r, int g, int b) {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }

@@ -21,5 +21,6 @@ constexpr TShiftState ssRight = 0x10;
 constexpr TShiftState ssMiddle = 0x20;
 constexpr TShiftState ssDouble = 0x40;
 
-using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;

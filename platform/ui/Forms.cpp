@@ -25,8 +25,7 @@ bool HeadlessPlatform() {
 TApplication::TApplication() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw EInvalidOperation("The application object needs a running Qt application");
-    if (Application)
-        throw EInvalidOperation("An application object already exists");
+    if (Application) throw EInvalidOperation("An application object already exists");
     Application = this;
     // Every event delivered on this thread passes here; the count tells a loop pass whether any
     // message was waiting.
@@ -36,15 +35,15 @@ TApplication::TApplication() {
 }
 
 TApplication::~TApplication() {
-    if (Application == this)
-        Application = nullptr;
+    if (Application == this) Application = nullptr;
 }
 
-void TApplication::SetTitle(const std::string& Value) { FTitle = Value; }
+void TApplication::SetTitle(const std::string& Value) {
+    FTitle = Value;
+}
 
 void TApplication::RegisterForm(QWidget* Form) {
-    if (!FMainForm && Form)
-        FMainForm = Form;
+    if (!FMainForm && Form) FMainForm = Form;
 }
 
 bool TApplication::eventFilter(QObject*, QEvent*) {
@@ -77,8 +76,7 @@ void TApplication::Idle() {
 }
 
 void TApplication::HandleMessage() {
-    if (!ProcessMessage())
-        Idle();
+    if (!ProcessMessage()) Idle();
     FWakeRequested = false;
 }
 
@@ -89,13 +87,13 @@ void TApplication::ProcessMessages() {
     }
 }
 
-void TApplication::WaitMessage() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+void TApplication::WaitMessage() {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 void TApplication::Run() {
-    if (FLoopLevel > 0)
-        throw EInvalidOperation("The message loop is already running");
-    if (FMainForm && !FMainForm->isVisible())
-        FMainForm->show();
+    if (FLoopLevel > 0) throw EInvalidOperation("The message loop is already running");
+    if (FMainForm && !FMainForm->isVisible()) FMainForm->show();
     ++FLoopLevel;
     while (!FTerminated) {
         HandleMessage();
@@ -113,20 +111,16 @@ void TApplication::Terminate() {
 
 void TApplication::WakeUp() {
     FWakeRequested = true;
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->wakeUp();
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) dispatcher->wakeUp();
 }
 
 int TApplication::ShowModal(QWidget* Form) {
-    if (!Form)
-        throw EInvalidOperation("No form to show modally");
-    if (Form->isVisible())
-        throw EInvalidOperation("Cannot make a visible window modal");
+    if (!Form) throw EInvalidOperation("No form to show modally");
+    if (Form->isVisible()) throw EInvalidOperation("Cannot make a visible window modal");
     QPointer<QWidget> form(Form);
     QPointer<QWidget> previous(QApplication::activeWindow());
     Form->setProperty("ModalResult", mrNone);
-    if (auto* dialog = qobject_cast<QDialog*>(Form))
-        dialog->setResult(0);
+    if (auto* dialog = qobject_cast<QDialog*>(Form)) dialog->setResult(0);
     Form->setWindowModality(Qt::ApplicationModal);
     Form->show();
     Form->activateWindow();
@@ -144,8 +138,7 @@ int TApplication::ShowModal(QWidget* Form) {
             break;
         }
         result = form->property("ModalResult").toInt();
-        if (result != mrNone)
-            break;
+        if (result != mrNone) break;
         if (!form->isVisible()) {
             auto* dialog = qobject_cast<QDialog*>(form.data());
             result = dialog && dialog->result() != 0 ? dialog->result() : mrCancel;
@@ -162,8 +155,7 @@ int TApplication::ShowModal(QWidget* Form) {
         form->setWindowModality(Qt::NonModal);
         form->setProperty("ModalResult", result);
     }
-    if (previous && previous->isVisible())
-        previous->activateWindow();
+    if (previous && previous->isVisible()) previous->activateWindow();
     return result;
 }
 
@@ -176,7 +168,8 @@ void TApplication::HandleException(QObject* Sender, const std::exception& E) {
         std::fprintf(stderr, "%s\n", E.what());
         return;
     }
-    QMessageBox::critical(nullptr, QString::fromStdString(FTitle), QString::fromLocal8Bit(E.what()));
+    QMessageBox::critical(nullptr, QString::fromStdString(FTitle),
+                          QString::fromLocal8Bit(E.what()));
 }
 
 int TApplication::HookMainWindow(TWindowHook Hook) {
@@ -193,8 +186,7 @@ void TApplication::UnhookMainWindow(int Handle) {
 
 void TApplication::ApplicationStateChanged(Qt::ApplicationState State) {
     const bool active = State == Qt::ApplicationActive;
-    if (active == FActive)
-        return;
+    if (active == FActive) return;
     TMessage message;
     message.Msg = active ? amActivate : amDeactivate;
     Dispatch(message);
@@ -208,22 +200,18 @@ void TApplication::Dispatch(TMessage& Message) {
     for (int handle : handles) {
         auto it = std::find_if(FHooks.begin(), FHooks.end(),
                                [handle](const auto& h) { return h.first == handle; });
-        if (it == FHooks.end())
-            continue; // unhooked by an earlier hook
+        if (it == FHooks.end()) continue; // unhooked by an earlier hook
         const TWindowHook hook = it->second;
-        if (hook(Message))
-            return;
+        if (hook(Message)) return;
     }
     switch (Message.Msg) {
     case amActivate:
         FActive = true;
-        if (OnActivate)
-            OnActivate(this);
+        if (OnActivate) OnActivate(this);
         break;
     case amDeactivate:
         FActive = false;
-        if (OnDeactivate)
-            OnDeactivate(this);
+        if (OnDeactivate) OnDeactivate(this);
         break;
     default:
         break;

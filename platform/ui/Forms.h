@@ -1,4 +1,5 @@
-// The application object: message loop with its idle hook, activation hooks, modal loops, main form.
+// The application object: message loop with its idle hook, activation hooks, modal loops, main
+// form.
 #pragma once
 
 #include <QApplication>
@@ -87,7 +88,8 @@ public:
     // Shows Form modally with its own nested loop (idle processing goes on) until its modal
     // result becomes non-zero, it is hidden or closed, or the application terminates. Returns the
     // modal result (mrCancel when the form was closed without one). The modal result of a form is
-    // the integer property "ModalResult"; a QDialog's own result is used when it was ended by done().
+    // the integer property "ModalResult"; a QDialog's own result is used when it was ended by
+    // done().
     int ShowModal(QWidget* Form);
     // Makes a loop that is about to block, or blocking, look at its end conditions again.
     void WakeUp();

@@ -21,7 +21,9 @@ static QRgb ToQRgb(TColor color) {
     return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-static TColor FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
+static TColor FromQRgb(QRgb c) {
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
 
 namespace {
 
@@ -32,8 +34,7 @@ bool IsIndexed(const QImage& image) {
 
 // Runs a QPainter over the image. Indexed images cannot be painted on directly: the drawing goes
 // to an RGB copy and every pixel it changed is mapped back to the nearest colour-table entry.
-template <class Fn>
-void PaintOn(QImage& image, Fn&& fn) {
+template <class Fn> void PaintOn(QImage& image, Fn&& fn) {
     if (image.isNull()) return;
     if (!IsIndexed(image)) {
         QPainter painter(&image);
@@ -52,7 +53,8 @@ void PaintOn(QImage& image, Fn&& fn) {
         const QRgb* b = reinterpret_cast<const QRgb*>(before.constScanLine(y));
         const QRgb* a = reinterpret_cast<const QRgb*>(after.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            if (a[x] != b[x]) image.setPixel(x, y, static_cast<uint>(NearestColorIndex(table, a[x])));
+            if (a[x] != b[x])
+                image.setPixel(x, y, static_cast<uint>(NearestColorIndex(table, a[x])));
     }
 }
 
@@ -63,7 +65,7 @@ QFont CanvasFont(const TCanvas& canvas) {
     return font;
 }
 
-}  // namespace
+} // namespace
 
 HDC TCanvas::Handle() {
     if (!FHandle) CreateHandle();
@@ -78,19 +80,24 @@ void TCanvas::FillRect(const TRect& rect) {
         // Solid fills on indexed images go straight to the nearest entry.
         const QRect r = QRect(rect.Left, rect.Top, rect.Width(), rect.Height()) & image.rect();
         if (r.isEmpty() || image.colorTable().isEmpty()) return;
-        const auto index = static_cast<uchar>(NearestColorIndex(image.colorTable(), ToQRgb(BrushColor)));
-        for (int y = r.top(); y <= r.bottom(); ++y) std::memset(image.scanLine(y) + r.left(), index, r.width());
+        const auto index =
+            static_cast<uchar>(NearestColorIndex(image.colorTable(), ToQRgb(BrushColor)));
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memset(image.scanLine(y) + r.left(), index, r.width());
         return;
     }
     const QRgb color = ToQRgb(BrushColor);
-    PaintOn(image, [&](QPainter& p) { p.fillRect(rect.Left, rect.Top, rect.Width(), rect.Height(), color); });
+    PaintOn(image, [&](QPainter& p) {
+        p.fillRect(rect.Left, rect.Top, rect.Width(), rect.Height(), color);
+    });
 }
 
 void TCanvas::Rectangle(const TRect& rect) {
     HDC dc = Handle();
     if (!dc || rect.Width() <= 0 || rect.Height() <= 0) return;
     PaintOn(dc->Image, [&](QPainter& p) {
-        if (BrushStyle == TBrushStyle::bsSolid) p.fillRect(rect.Left, rect.Top, rect.Width(), rect.Height(), ToQRgb(BrushColor));
+        if (BrushStyle == TBrushStyle::bsSolid)
+            p.fillRect(rect.Left, rect.Top, rect.Width(), rect.Height(), ToQRgb(BrushColor));
         QPen pen{QColor(ToQRgb(PenColor))};
         pen.setWidth(std::max(1, PenWidth));
         p.setPen(pen);
@@ -99,7 +106,9 @@ void TCanvas::Rectangle(const TRect& rect) {
     });
 }
 
-void TCanvas::MoveTo(int x, int y) { PenPos = {x, y}; }
+void TCanvas::MoveTo(int x, int y) {
+    PenPos = {x, y};
+}
 
 void TCanvas::LineTo(int x, int y) {
     HDC dc = Handle();
@@ -133,7 +142,9 @@ int TCanvas::TextWidth(const std::string& text) {
     return QFontMetrics(CanvasFont(*this)).horizontalAdvance(QString::fromStdString(text));
 }
 
-int TCanvas::TextHeight(const std::string&) { return QFontMetrics(CanvasFont(*this)).height(); }
+int TCanvas::TextHeight(const std::string&) {
+    return QFontMetrics(CanvasFont(*this)).height();
+}
 
 TColor TCanvas::Pixel(int x, int y) {
     HDC dc = Handle();
@@ -147,7 +158,8 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
     QImage& image = dc->Image;
     if (IsIndexed(image)) {
         if (image.colorTable().isEmpty()) return;
-        image.setPixel(x, y, static_cast<uint>(NearestColorIndex(image.colorTable(), ToQRgb(color))));
+        image.setPixel(x, y,
+                       static_cast<uint>(NearestColorIndex(image.colorTable(), ToQRgb(color))));
     } else {
         image.setPixel(x, y, ToQRgb(color));
     }

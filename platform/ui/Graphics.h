@@ -72,17 +72,17 @@ public:
     int PenWidth = 1;
     TColor FontColor = clBlack;
     std::string FontName = "Liberation Sans";
-    int FontSize = 8;  // points
+    int FontSize = 8; // points
     bool FontBold = false;
 
     void FillRect(const TRect& rect);
-    void Rectangle(const TRect& rect);  // pen outline, brush inside
+    void Rectangle(const TRect& rect); // pen outline, brush inside
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     void TextOut(int x, int y, const std::string& text);
     int TextWidth(const std::string& text);
     int TextHeight(const std::string& text);
-    TColor Pixel(int x, int y);  // clNone outside the image
+    TColor Pixel(int x, int y); // clNone outside the image
     void SetPixel(int x, int y, TColor color);
     void Draw(int x, int y, TGraphic& graphic);
     void StretchDraw(const TRect& rect, TGraphic& graphic);

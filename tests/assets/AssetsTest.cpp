@@ -36,7 +36,9 @@ std::uint32_t Le32(const Bytes& b, std::size_t at) {
     return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 | std::uint32_t(b[at + 2]) << 16 |
            std::uint32_t(b[at + 3]) << 24;
 }
-std::uint16_t Le16(const Bytes& b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
+std::uint16_t Le16(const Bytes& b, std::size_t at) {
+    return std::uint16_t(b[at] | b[at + 1] << 8);
+}
 
 struct Rgb {
     int r, g, b;
@@ -79,7 +81,9 @@ Picture LoadPicture(const std::string& name, Bytes* rewritten = nullptr) {
     return p;
 }
 
-bool OnBoard(int x, int y) { return x >= 34 && x <= 373 && y >= 105 && y <= 444; }
+bool OnBoard(int x, int y) {
+    return x >= 34 && x <= 373 && y >= 105 && y <= 444;
+}
 
 // ---- Frame pictures -----------------------------------------------------------------------------
 
@@ -109,7 +113,8 @@ TEST(FramePictures, AreStoredAs600By480EightBitPicturesWithBlackAndLimeEntries) 
         EXPECT_EQ(p.table[127], (TRGBQuad{0, 255, 0, 0}));
         for (int i = 0; i < 256; ++i)
             if (i != 127) {
-                EXPECT_FALSE(p.table[i] == (TRGBQuad{0, 255, 0, 0})) << "entry " << i << " is also lime";
+                EXPECT_FALSE(p.table[i] == (TRGBQuad{0, 255, 0, 0}))
+                    << "entry " << i << " is also lime";
             }
         // The picture reader and writer agree with the stored bytes exactly.
         EXPECT_EQ(rewritten, raw);
@@ -142,7 +147,9 @@ TEST(FramePictures, NumberedFrameDiffersOnlyWhereTheNumbersStand) {
     int outside = 0;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 600; ++x) {
-            if (plain.Colour(x, y).Sum() == numbered.Colour(x, y).Sum() && plain.At(x, y) == numbered.At(x, y)) continue;
+            if (plain.Colour(x, y).Sum() == numbered.Colour(x, y).Sum() &&
+                plain.At(x, y) == numbered.At(x, y))
+                continue;
             if (inTopBorder(x, y) && x >= 34 && x <= 373) {
                 const int c = (x - 34) / 34;
                 ++colCount[c], colSum[c] += x;
@@ -150,7 +157,8 @@ TEST(FramePictures, NumberedFrameDiffersOnlyWhereTheNumbersStand) {
                 const int r = (y - 105) / 34;
                 ++rowCount[r], rowSum[r] += y;
             } else if (!inTopBorder(x, y) && !inLeftBorder(x, y) && ++outside <= 5) {
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") differs outside the number borders";
+                ADD_FAILURE() << "pixel (" << x << ", " << y
+                              << ") differs outside the number borders";
             }
         }
     EXPECT_EQ(outside, 0);
@@ -172,7 +180,8 @@ TEST(FramePictures, NumberedFrameDiffersOnlyWhereTheNumbersStand) {
 TEST(FramePictures, ShowADarkSkyABrightGalaxyAVioletFrameAndTheLogo) {
     const Picture p = LoadPicture("frame.dib");
     // The frame's face at the middle of each side is light violet-blue.
-    for (auto [x, y] : {std::pair{27, 310}, std::pair{380, 300}, std::pair{200, 96}, std::pair{200, 455}}) {
+    for (auto [x, y] :
+         {std::pair{27, 310}, std::pair{380, 300}, std::pair{200, 96}, std::pair{200, 455}}) {
         const Rgb c = p.Colour(x, y);
         EXPECT_GT(c.b, 180) << x << "," << y;
         EXPECT_GT(c.b, c.r + 40) << x << "," << y;
@@ -181,12 +190,14 @@ TEST(FramePictures, ShowADarkSkyABrightGalaxyAVioletFrameAndTheLogo) {
     // A dark starfield away from the frame, logo and galaxy.
     long sky = 0, n = 0;
     for (int y = 300; y < 480; ++y)
-        for (int x = 400; x < 600; ++x) sky += p.Colour(x, y).Luma(), ++n;
+        for (int x = 400; x < 600; ++x)
+            sky += p.Colour(x, y).Luma(), ++n;
     EXPECT_LT(sky / n, 50);
     // A bright galaxy right of the middle, in the gap between the side panel and the text box.
     int core = 0;
     for (int y = 229; y <= 269; ++y)
-        for (int x = 473; x <= 513; ++x) core = std::max(core, p.Colour(x, y).Luma());
+        for (int x = 473; x <= 513; ++x)
+            core = std::max(core, p.Colour(x, y).Luma());
     EXPECT_GT(core, 200);
     // The logo's golden ring at the top left.
     int gold = 0;
@@ -210,12 +221,14 @@ struct PatternView {
         const int face = At(3, 3).Sum();
         int darkest = face;
         for (int y = 1; y <= 32; ++y)
-            for (int x = 1; x <= 32; ++x) darkest = std::min(darkest, At(x, y).Sum());
+            for (int x = 1; x <= 32; ++x)
+                darkest = std::min(darkest, At(x, y).Sum());
         int x0 = 99, y0 = 99, x1 = -1, y1 = -1;
         for (int y = 1; y <= 32; ++y)
             for (int x = 1; x <= 32; ++x)
                 if (face - At(x, y).Sum() > (face - darkest) / 2)
-                    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+                    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
+                    y1 = std::max(y1, y);
         return x1 < 0 ? QRect() : QRect(QPoint(x0, y0), QPoint(x1, y1));
     }
 };
@@ -259,8 +272,10 @@ TEST(TileSheet, PatternsFollowTheNumberOrderWithNormalThenHighlightedColours) {
         for (int y = ink.top(); y <= ink.bottom(); ++y)
             for (int x = ink.left(); x <= ink.right(); ++x)
                 if (v.At(x, y).Luma() < darkest.Luma()) darkest = v.At(x, y);
-        if (p < 100) EXPECT_GT(darkest.b, darkest.r + 30) << "navy figures";
-        else EXPECT_GT(darkest.r, darkest.b + 30) << "brown figures";
+        if (p < 100)
+            EXPECT_GT(darkest.b, darkest.r + 30) << "navy figures";
+        else
+            EXPECT_GT(darkest.r, darkest.b + 30) << "brown figures";
     }
 }
 
@@ -271,7 +286,8 @@ TEST(TileSheet, NumbersGrowWithTheirDigitsAndRepeatInTheHighlightedSet) {
     EXPECT_LT(width(0), width(9));
     EXPECT_LT(width(9), width(99));
     EXPECT_LE(width(99), 30) << "\"100\" must fit inside the tile";
-    for (int p = 0; p < 100; ++p) EXPECT_EQ(width(p), width(p + 100)) << "pattern " << p << " and " << p + 100;
+    for (int p = 0; p < 100; ++p)
+        EXPECT_EQ(width(p), width(p + 100)) << "pattern " << p << " and " << p + 100;
 }
 
 TEST(TileSheet, AllPatternsDiffer) {
@@ -280,7 +296,8 @@ TEST(TileSheet, AllPatternsDiffer) {
     for (int p = 0; p < 200; ++p) {
         std::vector<int> block;
         for (int y = 0; y < 34; ++y)
-            for (int x = 0; x < 34; ++x) block.push_back(sheet.At(p % 10 * 34 + x, p / 10 * 34 + y));
+            for (int x = 0; x < 34; ++x)
+                block.push_back(sheet.At(p % 10 * 34 + x, p / 10 * 34 + y));
         EXPECT_TRUE(seen.insert(block).second) << "pattern " << p << " repeats an earlier one";
     }
 }
@@ -295,7 +312,8 @@ struct WaveCase {
 };
 
 TEST(GameWaves, HaveTheirFormatsAndSizesAndFadeAtBothEnds) {
-    for (const WaveCase& c : {WaveCase{"click.wav", 8000, 353, 397}, WaveCase{"blip.wav", 11025, 789, 833}}) {
+    for (const WaveCase& c :
+         {WaveCase{"click.wav", 8000, 353, 397}, WaveCase{"blip.wav", 11025, 789, 833}}) {
         SCOPED_TRACE(c.file);
         const Bytes raw = ReadFile(AssetDir + c.file);
         EXPECT_EQ(raw.size(), c.bytes);
@@ -316,7 +334,8 @@ TEST(GameWaves, HaveTheirFormatsAndSizesAndFadeAtBothEnds) {
         EXPECT_NEAR(s[0], 128, 2);
         EXPECT_NEAR(s[c.samples - 1], 128, 2);
         int peak = 0;
-        for (int i = 0; i < c.samples; ++i) peak = std::max(peak, std::abs(s[i] - 128));
+        for (int i = 0; i < c.samples; ++i)
+            peak = std::max(peak, std::abs(s[i] - 128));
         EXPECT_GT(peak, 50);
         EXPECT_LT(peak, 128) << "no clipping";
         // No jump between neighbouring samples near the ends.
@@ -353,7 +372,8 @@ TEST(SplashPicture, IsABaselineColourJfifOf481By332) {
         ASSERT_EQ(raw[at], 0xFF) << "marker expected at " << at;
         const int marker = raw[at + 1];
         if (marker == 0xDA) break;
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) frames.push_back(marker);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            frames.push_back(marker);
         at += 2 + (raw[at + 2] << 8 | raw[at + 3]);
     }
     EXPECT_EQ(frames, std::vector<int>{0xC0});
@@ -443,7 +463,9 @@ TEST(ThemeIcons, EverySizeIsItsOwnSquareDrawingOfTheTiles) {
     for (int size : {16, 32, 48, 64, 128, 256}) {
         SCOPED_TRACE(size);
         QImage icon;
-        ASSERT_TRUE(icon.load(QString::fromStdString(AssetDir + "icons/zelvan-" + std::to_string(size) + ".png"), "PNG"));
+        ASSERT_TRUE(icon.load(
+            QString::fromStdString(AssetDir + "icons/zelvan-" + std::to_string(size) + ".png"),
+            "PNG"));
         ASSERT_EQ(icon.size(), QSize(size, size));
         icon = icon.convertToFormat(QImage::Format_ARGB32);
         EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
@@ -479,7 +501,8 @@ TEST(ResourceList, ListsEveryAssetOnce) {
     const QString text = QString::fromUtf8(qrc.readAll());
     QStringList listed;
     const QRegularExpression entry("<file>([^<]+)</file>");
-    for (auto it = entry.globalMatch(text); it.hasNext();) listed << it.next().captured(1);
+    for (auto it = entry.globalMatch(text); it.hasNext();)
+        listed << it.next().captured(1);
     listed.sort();
     EXPECT_EQ(listed, AssetFiles());
     EXPECT_EQ(AssetFiles().size(), 7);
@@ -523,12 +546,15 @@ TEST(AssetGenerator, RegeneratesByteIdenticalFiles) {
     made.removeAll("assets.qrc");
     EXPECT_EQ(made, AssetFiles());
     const QStringList icons = QDir(out.filePath("icons")).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(icons, QDir(QString::fromStdString(AssetDir + "icons")).entryList(QDir::Files, QDir::Name));
+    EXPECT_EQ(icons,
+              QDir(QString::fromStdString(AssetDir + "icons")).entryList(QDir::Files, QDir::Name));
     QStringList compared = QDir(out.path()).entryList(QDir::Files, QDir::Name);
-    for (const QString& icon : icons) compared << "icons/" + icon;
+    for (const QString& icon : icons)
+        compared << "icons/" + icon;
     for (const QString& name : compared) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_TRUE(ReadFile(out.filePath(name).toStdString()) == ReadFile(AssetDir + name.toStdString()))
+        EXPECT_TRUE(ReadFile(out.filePath(name).toStdString()) ==
+                    ReadFile(AssetDir + name.toStdString()))
             << "regenerated file differs from the committed one";
     }
 }

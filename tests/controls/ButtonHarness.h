@@ -30,7 +30,9 @@ inline QColor Rgb(TColor c) {
     return QColor(GetRValue(v), GetGValue(v), GetBValue(v));
 }
 
-inline QColor Pixel(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+inline QColor Pixel(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
 
 // Number of pixels of exactly this colour inside the rectangle.
 inline int CountColor(const QImage& image, const QRect& area, const QColor& color) {
@@ -38,8 +40,7 @@ inline int CountColor(const QImage& image, const QRect& area, const QColor& colo
     const QRect r = area & image.rect();
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            if (image.pixelColor(x, y).rgb() == color.rgb())
-                ++n;
+            if (image.pixelColor(x, y).rgb() == color.rgb()) ++n;
     return n;
 }
 
@@ -48,8 +49,7 @@ inline QRect ColorBounds(const QImage& image, const QColor& color) {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).rgb() == color.rgb())
-                bounds |= QRect(x, y, 1, 1);
+            if (image.pixelColor(x, y).rgb() == color.rgb()) bounds |= QRect(x, y, 1, 1);
     return bounds;
 }
 
@@ -76,12 +76,11 @@ protected:
         Button->SetFontColor(clBlack);
         Host->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Host));
-        MoveTo(QPoint(180, 100));  // start with the pointer away from the button
+        MoveTo(QPoint(180, 100)); // start with the pointer away from the button
     }
     void TearDown() override {
         // Leave no button held for the next test.
-        if (Held != Qt::NoButton)
-            QTest::mouseRelease(Window(), Held, {}, QPoint(180, 100));
+        if (Held != Qt::NoButton) QTest::mouseRelease(Window(), Held, {}, QPoint(180, 100));
         delete Host;
     }
 

@@ -7,7 +7,9 @@
 namespace {
 
 // Caption pixels of a button whose caption colour is unique in the picture.
-QRect CaptionBounds(const QImage& img, TColor captionColor) { return ColorBounds(img, Rgb(captionColor)); }
+QRect CaptionBounds(const QImage& img, TColor captionColor) {
+    return ColorBounds(img, Rgb(captionColor));
+}
 
 } // namespace
 
@@ -181,7 +183,7 @@ TEST_F(ButtonTest, HugeMarginsDoNotOverflowTheSize) {
     EXPECT_LE(Button->width(), QWIDGETSIZE_MAX);
     Button->SetMarginHorizontal(INT32_MIN);
     Button->SetWordWrap(true);
-    Button->GrowToFitCaption();  // a negative margin widens the caption rectangle
+    Button->GrowToFitCaption(); // a negative margin widens the caption rectangle
     EXPECT_LE(Button->height(), QWIDGETSIZE_MAX);
 }
 
@@ -193,7 +195,7 @@ TEST_F(ButtonTest, BackBitmapIsTiledUnscaledAndReplacesTheColour) {
         for (int x = 0; x < 10; ++x)
             tile.setPixelColor(x, y, QColor(x * 20, y * 30, 77));
     Button->SetBackBitmap(tile);
-    MoveTo(Center());  // hot look: still the picture, and still the raised edge over it
+    MoveTo(Center()); // hot look: still the picture, and still the raised edge over it
     const QImage img = Shot();
     for (int y = 1; y < 16; ++y)
         for (int x = 1; x < 24; ++x)
@@ -253,7 +255,7 @@ TEST(ButtonLook, CommonLookMatchesEveryProgramButton) {
     EXPECT_EQ(b.font().family(), QStringLiteral("Quicksand"));
     EXPECT_EQ(b.font().pixelSize(), 12);
     EXPECT_TRUE(b.font().bold());
-    ApplyCommonButtonLook(nullptr);  // tolerated
+    ApplyCommonButtonLook(nullptr); // tolerated
 }
 
 TEST(FontSubstitutes, OldNamesMapToInstalledFamilies) {

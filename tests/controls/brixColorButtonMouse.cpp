@@ -105,7 +105,7 @@ TEST_F(ButtonTest, PressShowsSunkenDownLookUntilRelease) {
     Release(Qt::LeftButton, Center());
     EXPECT_FALSE(Button->Pressed());
     img = Shot();
-    ExpectEdge(img, kWhite, kGrey);  // hot again
+    ExpectEdge(img, kWhite, kGrey); // hot again
 }
 
 TEST_F(ButtonTest, ClickCallsOnclickOnceWithTheButtonAsSender) {

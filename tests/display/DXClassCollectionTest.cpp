@@ -63,7 +63,8 @@ TEST(HashCollection, FindIgnoresCaseAndAmongEqualNamesTheLastRenamedWins) {
     EXPECT_EQ(c.Find("tile"), tile);
     EXPECT_EQ(c.IndexOf("tIlE"), 0);
     EXPECT_EQ(c.Find("Tiles"), nullptr);
-    EXPECT_EQ(c.Find("\xE4pfel"), Named(c, "\xC4PFEL")); // accented capitals of the Western code page
+    EXPECT_EQ(c.Find("\xE4pfel"),
+              Named(c, "\xC4PFEL")); // accented capitals of the Western code page
 
     auto* a = Named(c, "Blip");
     auto* b = Named(c, "BLIP");

@@ -48,4 +48,4 @@ TEST(DirectX, MissingLibrariesAndEntriesAreNamedByTheLibrary) {
     EXPECT_THROW(LoadPlatformFunction("", "DirectDrawCreate"), Exception);
 }
 
-}  // namespace
+} // namespace

@@ -17,8 +17,7 @@ namespace {
 struct Probe : QWidget {
     std::vector<std::string> Log;
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User)
-            Log.push_back("widget");
+        if (e->type() == QEvent::User) Log.push_back("widget");
         return QWidget::event(e);
     }
     void Send() {
@@ -30,8 +29,7 @@ struct Probe : QWidget {
 // A replacement logging its name, then passing the message on.
 std::unique_ptr<TControlSubClass> Named(Probe& w, const std::string& name) {
     return std::make_unique<TControlSubClass>(&w, [&w, name](TMessage& m, const TWndMethod& def) {
-        if (m.Msg == QEvent::User)
-            w.Log.push_back(name);
+        if (m.Msg == QEvent::User) w.Log.push_back(name);
         def(m);
     });
 }
@@ -40,12 +38,10 @@ TEST(ControlSubClass, ActsBeforeAndAfterTheWidgetAndMaySwallow) {
     Probe w;
     bool swallow = false;
     TControlSubClass sub(&w, [&](TMessage& m, const TWndMethod& def) {
-        if (m.Msg != QEvent::User)
-            return def(m);
+        if (m.Msg != QEvent::User) return def(m);
         EXPECT_EQ(m.Event->type(), QEvent::User);
         w.Log.push_back("before");
-        if (swallow)
-            return;
+        if (swallow) return;
         def(m);
         w.Log.push_back(m.Result ? "after, handled" : "after, not handled");
     });
@@ -66,7 +62,8 @@ TEST(ControlSubClass, ChainsNewestFirstAndFreeingAnyRestoresTheHandlingBelow) {
     c.reset();
     a.reset();
     w.Send();
-    EXPECT_EQ(w.Log, (std::vector<std::string>{"c", "b", "a", "widget", "c", "a", "widget", "widget"}));
+    EXPECT_EQ(w.Log,
+              (std::vector<std::string>{"c", "b", "a", "widget", "c", "a", "widget", "widget"}));
 }
 
 TEST(ControlSubClass, ProcedureMayFreeItsOwnReplacementWhileHandling) {
@@ -149,8 +146,7 @@ TEST_F(FormTest, ReplacementCanActAfterTheFormsOwnShowHandling) {
     } form;
     TControlSubClass hook(&form, [&](TMessage& m, const TWndMethod& def) {
         def(m); // pass on first, then act: how the display control waits for the first show
-        if (m.Msg == QEvent::Show)
-            form.Log.push_back("after show");
+        if (m.Msg == QEvent::Show) form.Log.push_back("after show");
     });
     form.show();
     EXPECT_EQ(form.Log, (std::vector<std::string>{"form show", "after show"}));

@@ -26,8 +26,7 @@ void DeliverState(Qt::ApplicationState state) {
 
 bool Idle(TApplication& app) {
     bool done = true;
-    if (app.OnIdle)
-        app.OnIdle(&app, done);
+    if (app.OnIdle) app.OnIdle(&app, done);
     return done;
 }
 

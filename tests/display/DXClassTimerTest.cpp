@@ -39,8 +39,7 @@ protected:
     bool IdleAt(uint32_t now) {
         g_Now = now;
         bool done = true;
-        if (App->OnIdle)
-            App->OnIdle(App.get(), done);
+        if (App->OnIdle) App->OnIdle(App.get(), done);
         return done;
     }
     void State(Qt::ApplicationState s, uint32_t now) {
@@ -120,7 +119,7 @@ TEST_F(TimerTest, EnablingTwiceStartsOnceAndARestartKeepsTheGatheredTickCount) {
     StartAt(5000, 0);
     IdleAt(5004);
     EXPECT_EQ(Lags.back(), 4); // from the restart
-    IdleAt(6000);               // 2 ticks before the stop + 2 since, over the fresh window
+    IdleAt(6000);              // 2 ticks before the stop + 2 since, over the fresh window
     EXPECT_EQ(Timer->FrameRate(), 4);
 }
 
@@ -130,7 +129,9 @@ TEST_F(TimerTest, ActiveOnlyTimerRestsInTheBackgroundWithItsEventsFirst) {
         EXPECT_EQ(s, Timer.get());
         log.push_back(Timer->Running() ? "off, was running" : "off, was resting");
     };
-    Timer->OnActivate = [&](QObject*) { log.push_back(Timer->Running() ? "on, was running" : "on, was resting"); };
+    Timer->OnActivate = [&](QObject*) {
+        log.push_back(Timer->Running() ? "on, was running" : "on, was resting");
+    };
     StartAt(0, 0);
     IdleAt(10);
     State(Qt::ApplicationInactive, 20);
@@ -223,14 +224,10 @@ TEST(TimerLoop, OnTimerExceptionIsReportedTicksGoOnAndModalDialogsKeepTicking) {
     int ticks = 0, modalTicks = 0, modalResult = -1;
     timer.OnTimer = [&](QObject*, int lag) {
         EXPECT_GE(lag, 1);
-        if (++ticks <= 2)
-            throw Exception("frame failed");
-        if (app.ModalLevel() > 0 && ++modalTicks == 200)
-            dialog.SetModalResult(mrOk);
-        if (ticks == 5)
-            modalResult = dialog.ShowModal(); // a nested loop inside a tick
-        if (ticks > 5 && app.ModalLevel() == 0)
-            app.Terminate();
+        if (++ticks <= 2) throw Exception("frame failed");
+        if (app.ModalLevel() > 0 && ++modalTicks == 200) dialog.SetModalResult(mrOk);
+        if (ticks == 5) modalResult = dialog.ShowModal(); // a nested loop inside a tick
+        if (ticks > 5 && app.ModalLevel() == 0) app.Terminate();
     };
     QTimer::singleShot(10000, &app, [&] { app.Terminate(); });
     app.Run();

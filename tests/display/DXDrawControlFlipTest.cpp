@@ -22,7 +22,8 @@ void LoseAllSurfaces() {
 }
 
 void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
 }
 
 // Counts its paints.
@@ -40,8 +41,9 @@ protected:
 
 std::vector<std::string>* g_Kinds = nullptr;
 void Record(void*, TCustomDXDraw*, TDXDrawNotifyKind Kind) {
-    static const char* names[] = {"dnDestroying", "dnInitializing", "dnInitialize", "dnInitializeSurface",
-                                  "dnFinalize", "dnFinalizeSurface", "dnRestore", "dnSurfaceSize"};
+    static const char* names[] = {"dnDestroying",        "dnInitializing", "dnInitialize",
+                                  "dnInitializeSurface", "dnFinalize",     "dnFinalizeSurface",
+                                  "dnRestore",           "dnSurfaceSize"};
     if (g_Kinds) g_Kinds->push_back(names[Kind]);
 }
 
@@ -82,7 +84,7 @@ TEST_F(DXDrawAtWork, FlipPutsTheBackSurfacePixelsIntoTheWindow) {
     DX->Surface()->SetPixels(199, 149, Device(clBlue));
     const unsigned long waits = DX->VerticalBlankWaits();
     DX->Flip();
-    EXPECT_EQ(DX->VerticalBlankWaits(), waits + 1);  // the game's options wait before the copy
+    EXPECT_EQ(DX->VerticalBlankWaits(), waits + 1); // the game's options wait before the copy
     Settle();
     const QImage shot = DX->grab().toImage();
     EXPECT_EQ(shot.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
@@ -98,18 +100,20 @@ TEST_F(DXDrawAtWork, FlipsArePacedByTheVerticalBlank) {
     // periods after the first began, however fast the machine; skipping the wait ends far sooner.
     const std::chrono::nanoseconds period(1'000'000'000LL / hz);
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 6; ++i) DX->Flip();
+    for (int i = 0; i < 6; ++i)
+        DX->Flip();
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(elapsed, 5 * period) << std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()
-                                   << " us for six flips at " << hz << " Hz";
+    EXPECT_GE(elapsed, 5 * period)
+        << std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()
+        << " us for six flips at " << hz << " Hz";
 }
 
 TEST_F(DXDrawAtWork, PaintPresentsWithoutWaitingForTheVerticalBlank) {
     DX->Surface()->Fill(Device(clYellow));
     const unsigned long waits = DX->VerticalBlankWaits();
-    DX->repaint();  // a paint the window system asks for: the back surface is presented again
+    DX->repaint(); // a paint the window system asks for: the back surface is presented again
     EXPECT_EQ(DX->VerticalBlankWaits(), waits);
-    EXPECT_TRUE(DX->EffectiveOptions().Contains(doWaitVBlank));  // put back after the paint
+    EXPECT_TRUE(DX->EffectiveOptions().Contains(doWaitVBlank)); // put back after the paint
     EXPECT_EQ(Shown(10, 10), 0xFFFF00u);
     EXPECT_EQ(DX->VerticalBlankWaits(), waits);
 }
@@ -120,7 +124,7 @@ TEST_F(DXDrawAtWork, PresentingDoesNotKeepTheWindowRepainting) {
     Settle();
     const int settled = DX->Paints;
     Settle();
-    EXPECT_EQ(DX->Paints, settled);  // no endless chain of paints after one frame
+    EXPECT_EQ(DX->Paints, settled); // no endless chain of paints after one frame
     DX->update();
     Settle();
     EXPECT_LE(DX->Paints - settled, 2);
@@ -147,7 +151,7 @@ TEST_F(DXDrawAtWork, CentredAndStretchedPresentation) {
     DX->Flip();
     EXPECT_EQ(Shown(0, 0), 0x0000FFu);
     EXPECT_EQ(Shown(199, 149), 0x0000FFu);
-    DX->SetOptions(TDXDrawOptions{});  // neither: the top left-hand corner
+    DX->SetOptions(TDXDrawOptions{}); // neither: the top left-hand corner
     DX->Primary()->Fill(0);
     DX->Surface()->Fill(Device(clLime));
     DX->Flip();
@@ -161,32 +165,33 @@ TEST_F(DXDrawAtWork, LostSurfacesAreRestoredOnceThePlatformAllows) {
     DX->Flip();
     SetFaults(DDFAULT_REFUSE_RESTORE);
     LoseAllSurfaces();
-    DX->Primary()->Fill(0);  // refused on a lost surface: the window keeps its picture
+    DX->Primary()->Fill(0); // refused on a lost surface: the window keeps its picture
     EXPECT_FALSE(DX->CanDraw());
     EXPECT_FALSE(DX->CanDraw());
-    DX->Flip();  // copies nothing
+    DX->Flip(); // copies nothing
     EXPECT_EQ(Shown(5, 5), 0xFFFFFFu);
     EXPECT_TRUE(Kinds.empty());
     SetFaults(0);
     EXPECT_TRUE(DX->CanDraw());
     EXPECT_EQ(Kinds, (std::vector<std::string>{"dnRestore", "OnRestoreSurface"}));
-    EXPECT_EQ(DX->Surface()->Pixels(5, 5), 0u);  // cleared to device colour 0
+    EXPECT_EQ(DX->Surface()->Pixels(5, 5), 0u); // cleared to device colour 0
     Kinds.clear();
     EXPECT_TRUE(DX->CanDraw());
-    EXPECT_TRUE(Kinds.empty());  // nothing lost any more: no restore
+    EXPECT_TRUE(Kinds.empty()); // nothing lost any more: no restore
 }
 
 TEST_F(DXDrawAtWork, SetSizeRebuildsTheBackSurface) {
     DX->SetSize(0, 0);
     EXPECT_EQ(DX->Surface()->Width(), 1);
     EXPECT_EQ(DX->Surface()->Height(), 1);
-    EXPECT_EQ(Kinds, (std::vector<std::string>{"dnFinalizeSurface", "OnFinalizeSurface", "dnInitializeSurface",
-                                               "OnInitializeSurface", "dnSurfaceSize"}));
+    EXPECT_EQ(Kinds, (std::vector<std::string>{"dnFinalizeSurface", "OnFinalizeSurface",
+                                               "dnInitializeSurface", "OnInitializeSurface",
+                                               "dnSurfaceSize"}));
     EXPECT_EQ(DX->RestoreNotifySuppress(), 0);
     Kinds.clear();
-    DX->SetSize(1, 1);  // the current size: nothing happens, nothing is told
+    DX->SetSize(1, 1); // the current size: nothing happens, nothing is told
     EXPECT_TRUE(Kinds.empty());
-    DX->SetSurfaceWidth(64);  // the other dimension stays
+    DX->SetSurfaceWidth(64); // the other dimension stays
     EXPECT_EQ(DX->SurfaceWidth(), 64);
     EXPECT_EQ(DX->SurfaceHeight(), 1);
     EXPECT_TRUE(DX->CanDraw());
@@ -202,7 +207,7 @@ TEST_F(DXDrawAtWork, AutoSizeFollowsTheControl) {
     DX->resize(140, 90);
     Settle();
     EXPECT_EQ(DX->Surface()->Width(), 120);
-    DX->SetAutoSize(true);  // takes the control's size again
+    DX->SetAutoSize(true); // takes the control's size again
     EXPECT_EQ(DX->Surface()->Width(), 140);
 }
 
@@ -230,7 +235,7 @@ TEST_F(DXDrawAtWork, ColorTableReachesThePaletteAroundTheStaticColours) {
     EXPECT_EQ(e[100].peBlue, 30);
     EXPECT_EQ(e[100].peFlags, 0x40);
     const TDXDrawRGB sys = SystemPaletteTable()[5];
-    EXPECT_EQ(e[5].peRed, sys.Red);  // static colours stay the system's
+    EXPECT_EQ(e[5].peRed, sys.Red); // static colours stay the system's
     EXPECT_EQ(e[5].peGreen, sys.Green);
     EXPECT_EQ(e[255].peRed, 255);
     EXPECT_EQ(e[0].peRed, 0);
@@ -244,17 +249,19 @@ TEST_F(DXDrawAtWork, MouseEventsCarryControlPixels) {
     std::vector<std::string> seen;
     DX->OnMouseDown = [&](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
         EXPECT_EQ(s, DX);
-        seen.push_back("down " + std::to_string(b) + " " + std::to_string(sh) + " " + std::to_string(x) + "," +
-                       std::to_string(y));
+        seen.push_back("down " + std::to_string(b) + " " + std::to_string(sh) + " " +
+                       std::to_string(x) + "," + std::to_string(y));
     };
     DX->OnMouseMove = [&](QObject*, TShiftState sh, int x, int y) {
-        seen.push_back("move " + std::to_string(sh) + " " + std::to_string(x) + "," + std::to_string(y));
-    };
-    DX->OnMouseUp = [&](QObject*, TMouseButton b, TShiftState sh, int x, int y) {
-        seen.push_back("up " + std::to_string(b) + " " + std::to_string(sh) + " " + std::to_string(x) + "," +
+        seen.push_back("move " + std::to_string(sh) + " " + std::to_string(x) + "," +
                        std::to_string(y));
     };
-    auto send = [&](QEvent::Type t, QPointF p, Qt::MouseButton b, Qt::MouseButtons bs, Qt::KeyboardModifiers m) {
+    DX->OnMouseUp = [&](QObject*, TMouseButton b, TShiftState sh, int x, int y) {
+        seen.push_back("up " + std::to_string(b) + " " + std::to_string(sh) + " " +
+                       std::to_string(x) + "," + std::to_string(y));
+    };
+    auto send = [&](QEvent::Type t, QPointF p, Qt::MouseButton b, Qt::MouseButtons bs,
+                    Qt::KeyboardModifiers m) {
         QMouseEvent e(t, p, DX->mapToGlobal(p), b, bs, m);
         QCoreApplication::sendEvent(DX, &e);
     };
@@ -275,9 +282,9 @@ TEST(DXDrawWindowless, NothingToDrawOrFlipBeforeInitialisation) {
     dx.Restore();
     dx.ApplyColorTable(dx.ColorTable);
     EXPECT_FALSE(dx.Initialized());
-    const QImage shot = dx.grab().toImage();  // paints the control's colour, button face
+    const QImage shot = dx.grab().toImage(); // paints the control's colour, button face
     const TColor face = ColorToRGB(clBtnFace);
     EXPECT_EQ(shot.pixel(50, 50), qRgb(GetRValue(face), GetGValue(face), GetBValue(face)));
 }
 
-}  // namespace
+} // namespace

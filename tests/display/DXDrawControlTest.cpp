@@ -19,8 +19,9 @@ void SetFaults(DWORD faults) {
 }
 
 const char* KindName(TDXDrawNotifyKind k) {
-    static const char* names[] = {"dnDestroying", "dnInitializing", "dnInitialize", "dnInitializeSurface",
-                                  "dnFinalize", "dnFinalizeSurface", "dnRestore", "dnSurfaceSize"};
+    static const char* names[] = {"dnDestroying",        "dnInitializing", "dnInitialize",
+                                  "dnInitializeSurface", "dnFinalize",     "dnFinalizeSurface",
+                                  "dnRestore",           "dnSurfaceSize"};
     return names[k];
 }
 
@@ -120,12 +121,15 @@ TEST_F(DXDrawLife, GameOptionsResolveToWindowedBltDisplayOnDirectX7Device) {
 
 TEST(DXDrawOptions, DerivationWhileNotInitialised) {
     TDXDraw dx;
-    dx.SetOptions(TDXDrawOptions{doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip, doStretch});
+    dx.SetOptions(
+        TDXDrawOptions{doNoWindowChange, doAllowReboot, doAllowPalette256, doFlip, doStretch});
     EXPECT_EQ(dx.EffectiveOptions(), (TDXDrawOptions{doStretch}));
     dx.SetOptions(TDXDrawOptions{doFullScreen, doFlip, doSystemMemory, doAllowReboot});
     EXPECT_EQ(dx.EffectiveOptions(), (TDXDrawOptions{doFullScreen, doSystemMemory, doAllowReboot}));
-    dx.SetOptions(TDXDrawOptions{do3D, doDirectX7Mode, doRetainedMode, doHardware, doZBuffer, doSelectDriver});
-    EXPECT_EQ(dx.EffectiveOptions(), (TDXDrawOptions{do3D, doDirectX7Mode, doZBuffer, doSelectDriver}));
+    dx.SetOptions(TDXDrawOptions{do3D, doDirectX7Mode, doRetainedMode, doHardware, doZBuffer,
+                                 doSelectDriver});
+    EXPECT_EQ(dx.EffectiveOptions(),
+              (TDXDrawOptions{do3D, doDirectX7Mode, doZBuffer, doSelectDriver}));
     dx.SetOptions(TDXDrawOptions{do3D, doRetainedMode});
     EXPECT_EQ(dx.EffectiveOptions(), (TDXDrawOptions{do3D, doRetainedMode}));
 }
@@ -140,20 +144,22 @@ TEST_F(DXDrawLife, NotificationOrderAtStartAndEnd) {
     HookEvents(DX, Log);
     bool destroyedSeen = false;
     Form->show();
-    EXPECT_EQ(Log.Lines, (Lines{"OnInitializing", "B:dnInitializing", "A:dnInitializing", "B:dnSurfaceSize",
-                                "A:dnSurfaceSize", "B:dnInitialize", "A:dnInitialize", "OnInitialize",
-                                "B:dnInitializeSurface", "A:dnInitializeSurface", "OnInitializeSurface",
-                                "B:dnRestore", "A:dnRestore", "OnRestoreSurface"}));
+    EXPECT_EQ(Log.Lines,
+              (Lines{"OnInitializing", "B:dnInitializing", "A:dnInitializing", "B:dnSurfaceSize",
+                     "A:dnSurfaceSize", "B:dnInitialize", "A:dnInitialize", "OnInitialize",
+                     "B:dnInitializeSurface", "A:dnInitializeSurface", "OnInitializeSurface",
+                     "B:dnRestore", "A:dnRestore", "OnRestoreSurface"}));
     EXPECT_EQ(DX->RestoreNotifySuppress(), 0);
     EXPECT_FALSE(DX->Updating());
     Log.Clear();
     first.Then = [&](TDXDrawNotifyKind k) {
         if (k == dnDestroying) destroyedSeen = true;
     };
-    delete Form;  // the form's destruction finalises the display, then the control goes
+    delete Form; // the form's destruction finalises the display, then the control goes
     Form = nullptr;
-    EXPECT_EQ(Log.Lines, (Lines{"OnFinalizeSurface", "B:dnFinalizeSurface", "A:dnFinalizeSurface", "OnFinalize",
-                                "B:dnFinalize", "A:dnFinalize", "B:dnDestroying", "A:dnDestroying"}));
+    EXPECT_EQ(Log.Lines, (Lines{"OnFinalizeSurface", "B:dnFinalizeSurface", "A:dnFinalizeSurface",
+                                "OnFinalize", "B:dnFinalize", "A:dnFinalize", "B:dnDestroying",
+                                "A:dnDestroying"}));
     EXPECT_TRUE(destroyedSeen);
 }
 
@@ -176,22 +182,24 @@ TEST_F(DXDrawLife, ListenersRegisteredBeforeDuringAndAfterInitialisation) {
     Form->show();
     // Registered during OnInitialize: told the state so far, no restore (the build sends it);
     // from then on it takes part in the broadcasts, newest first.
-    EXPECT_EQ(Log.Lines, (Lines{"E:dnInitializing", "E:dnSurfaceSize", "E:dnInitialize", "OnInitialize",
-                                "I:dnSurfaceSize", "I:dnInitialize", "I:dnInitializeSurface",
-                                "E:dnInitializeSurface", "OnInitializeSurface", "S:dnSurfaceSize",
-                                "S:dnInitialize", "S:dnInitializeSurface", "S:dnRestore", "I:dnRestore",
-                                "E:dnRestore"}));
+    EXPECT_EQ(
+        Log.Lines,
+        (Lines{"E:dnInitializing", "E:dnSurfaceSize", "E:dnInitialize", "OnInitialize",
+               "I:dnSurfaceSize", "I:dnInitialize", "I:dnInitializeSurface",
+               "E:dnInitializeSurface", "OnInitializeSurface", "S:dnSurfaceSize", "S:dnInitialize",
+               "S:dnInitializeSurface", "S:dnRestore", "I:dnRestore", "E:dnRestore"}));
     Log.Clear();
     DX->RegisterListener(Listen, &late);
-    EXPECT_EQ(Log.Lines, (Lines{"L:dnSurfaceSize", "L:dnInitialize", "L:dnInitializeSurface", "L:dnRestore"}));
+    EXPECT_EQ(Log.Lines,
+              (Lines{"L:dnSurfaceSize", "L:dnInitialize", "L:dnInitializeSurface", "L:dnRestore"}));
     Log.Clear();
     // Registering a pair again first takes it out (telling it the display goes away for it).
     DX->RegisterListener(Listen, &early);
-    EXPECT_EQ(Log.Lines, (Lines{"E:dnFinalizeSurface", "E:dnFinalize", "E:dnSurfaceSize", "E:dnInitialize",
-                                "E:dnInitializeSurface", "E:dnRestore"}));
+    EXPECT_EQ(Log.Lines, (Lines{"E:dnFinalizeSurface", "E:dnFinalize", "E:dnSurfaceSize",
+                                "E:dnInitialize", "E:dnInitializeSurface", "E:dnRestore"}));
     Log.Clear();
     DX->UnregisterListener(Listen, &late);
-    DX->UnregisterListener(Listen, &late);  // no longer registered: nothing
+    DX->UnregisterListener(Listen, &late); // no longer registered: nothing
     EXPECT_EQ(Log.Lines, (Lines{"L:dnFinalizeSurface", "L:dnFinalize"}));
     Log.Clear();
     DX->Restore();
@@ -219,9 +227,9 @@ TEST_F(DXDrawLife, InitialisesOnFirstShowOnlyNotOnLoading) {
     DX->BeginLoading();
     DX->SetAutoSize(false);
     DX->SetAutoSize(true);
-    DX->SetSurfaceWidth(320);  // while loading only stored
+    DX->SetSurfaceWidth(320); // while loading only stored
     EXPECT_EQ(DX->SurfaceWidth(), 320);
-    DX->Loaded();  // inside a form: waits for the show; AutoSize takes the control's size
+    DX->Loaded(); // inside a form: waits for the show; AutoSize takes the control's size
     EXPECT_FALSE(DX->InitializeCalled());
     EXPECT_EQ(DX->SurfaceWidth(), 600);
     EXPECT_FALSE(DX->Initialized());
@@ -246,7 +254,7 @@ TEST(DXDrawErrors, ControlOutsideAFormCannotInitialise) {
     SetFaults(0);
     TDXDraw dx;
     try {
-        dx.Loaded();  // no form hook: loading ends in an initialisation, which has no form
+        dx.Loaded(); // no form hook: loading ends in an initialisation, which has no form
         FAIL() << "no error";
     } catch (const EDXDrawError& e) {
         EXPECT_STREQ(e.what(), "Form not found");
@@ -275,7 +283,8 @@ TEST_F(DXDrawLife, RefusedPrimarySurfaceTearsDownAndPropagates) {
         EXPECT_EQ(DX->Driver(), nullptr);
         EXPECT_EQ(DX->Device(), nullptr);
         EXPECT_EQ(DX->Primary(), nullptr);
-        EXPECT_EQ(Log.Lines, (Lines{"OnInitializing", "A:dnInitializing", "A:dnFinalizeSurface", "A:dnFinalize"}));
+        EXPECT_EQ(Log.Lines, (Lines{"OnInitializing", "A:dnInitializing", "A:dnFinalizeSurface",
+                                    "A:dnFinalize"}));
         Log.Clear();
     }
     // No further automatic attempt once one was made.
@@ -290,7 +299,7 @@ TEST_F(DXDrawLife, RefusedPrimarySurfaceTearsDownAndPropagates) {
 
 TEST_F(DXDrawLife, RefusedBackSurfaceTearsDownAndPropagates) {
     DX->SetAutoSize(false);
-    DX->SetSurfaceWidth(20000);  // beyond any surface the device makes, in either memory
+    DX->SetSurfaceWidth(20000); // beyond any surface the device makes, in either memory
     DX->SetAutoInitialize(false);
     try {
         DX->Initialize();
@@ -300,7 +309,7 @@ TEST_F(DXDrawLife, RefusedBackSurfaceTearsDownAndPropagates) {
     }
     EXPECT_FALSE(DX->Initialized());
     EXPECT_EQ(DX->Device(), nullptr);
-    EXPECT_EQ(DX->SurfaceWidth(), 20000);  // the stored size survives the teardown
+    EXPECT_EQ(DX->SurfaceWidth(), 20000); // the stored size survives the teardown
     DX->SetSurfaceWidth(200);
     DX->Initialize();
     EXPECT_EQ(DX->Surface()->Width(), 200);
@@ -314,7 +323,7 @@ TEST_F(DXDrawLife, ErrorOnFirstShowIsReportedNotThrownThroughTheWindowSystem) {
     Form->show();
     EXPECT_EQ(reported, "Primary Surface cannot be made");
     EXPECT_FALSE(DX->Initialized());
-    delete Form;  // before the application object goes
+    delete Form; // before the application object goes
     Form = nullptr;
 }
 
@@ -328,7 +337,8 @@ TEST_F(DXDrawLife, FinalizeBeforeInitialiseOrTwiceDoesNothing) {
     Form->show();
     Log.Clear();
     DX->Finalize();
-    EXPECT_EQ(Log.Lines, (Lines{"OnFinalizeSurface", "A:dnFinalizeSurface", "OnFinalize", "A:dnFinalize"}));
+    EXPECT_EQ(Log.Lines,
+              (Lines{"OnFinalizeSurface", "A:dnFinalizeSurface", "OnFinalize", "A:dnFinalize"}));
     EXPECT_EQ(DX->Device(), nullptr);
     EXPECT_EQ(DX->Surface(), nullptr);
     EXPECT_EQ(DX->SurfaceWidth(), 600);
@@ -399,7 +409,7 @@ TEST_F(DXDrawLife, FullScreenFlipDisplayChangesModeAndFlips) {
     DX->Flip();
     EXPECT_EQ(DX->Primary()->LastResult(), DD_OK);
     DX->Finalize();
-    EXPECT_EQ(DX->Display().ModeCount(), 0);  // enumerated afresh on the next use
+    EXPECT_EQ(DX->Display().ModeCount(), 0); // enumerated afresh on the next use
 }
 
 TEST_F(DXDrawLife, ImpossibleDisplayModeIsRefused) {
@@ -426,4 +436,4 @@ TEST_F(DXDrawLife, ThreeDimensionalDisplayIsRejectedClearly) {
     EXPECT_EQ(DX->Device(), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -17,9 +17,10 @@ public:
         DC.Image = QImage(w, h, format);
         if (format == QImage::Format_Indexed8) {
             QList<QRgb> table(256);
-            for (int i = 0; i < 256; ++i) table[i] = qRgb(i, 255 - i, i / 2);
-            table[0] = qRgb(0, 0, 0);      // black
-            table[127] = qRgb(0, 255, 0);  // lime, and the only lime entry
+            for (int i = 0; i < 256; ++i)
+                table[i] = qRgb(i, 255 - i, i / 2);
+            table[0] = qRgb(0, 0, 0);     // black
+            table[127] = qRgb(0, 255, 0); // lime, and the only lime entry
             DC.Image.setColorTable(table);
         }
         DC.Image.fill(0);
@@ -27,7 +28,8 @@ public:
     int Width() const override { return DC.Image.width(); }
     int Height() const override { return DC.Image.height(); }
     void Draw(TCanvas& canvas, const TRect& r) override {
-        StretchBlt(canvas.Handle(), r.Left, r.Top, r.Width(), r.Height(), &DC, 0, 0, Width(), Height(), SRCCOPY);
+        StretchBlt(canvas.Handle(), r.Left, r.Top, r.Width(), r.Height(), &DC, 0, 0, Width(),
+                   Height(), SRCCOPY);
     }
     TCanvas* GraphicCanvas() override { return &Canvas; }
     void SetSize(int w, int h, int bitCount) override {
@@ -49,8 +51,9 @@ public:
         TDeviceContext one;
         one.Image = QImage(W, H, QImage::Format_RGB32);
         one.Image.fill(Colour);
-        one.Image.setPixel(0, 0, qRgb(1, 2, 3));  // marks the picture's top-left pixel
-        StretchBlt(canvas.Handle(), r.Left, r.Top, r.Width(), r.Height(), &one, 0, 0, W, H, SRCCOPY);
+        one.Image.setPixel(0, 0, qRgb(1, 2, 3)); // marks the picture's top-left pixel
+        StretchBlt(canvas.Handle(), r.Left, r.Top, r.Width(), r.Height(), &one, 0, 0, W, H,
+                   SRCCOPY);
     }
     int W, H;
     QRgb Colour;
@@ -72,7 +75,8 @@ protected:
     }
     // A surface of the given size filled with device colour 0.
     TDirectDrawSurface* Make(int w, int h) {
-        TDirectDrawSurface* s = Owned.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
+        TDirectDrawSurface* s =
+            Owned.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
         s->SetSize(w, h);
         return s;
     }
@@ -80,7 +84,8 @@ protected:
     TDirectDrawSurface* Numbered(int w, int h) {
         TDirectDrawSurface* s = Make(w, h);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) s->SetPixels(x, y, static_cast<DWORD>(1000 * y + x + 1));
+            for (int x = 0; x < w; ++x)
+                s->SetPixels(x, y, static_cast<DWORD>(1000 * y + x + 1));
         return s;
     }
     std::unique_ptr<TDirectDraw> Device;
@@ -173,14 +178,14 @@ TEST_F(Surfaces, WithoutPlatformSurfaceEverythingIsANoOp) {
         EXPECT_STREQ(e.what(), "IDirectDrawSurface4 not made");
     }
     TDirectDrawSurface* src = Make(4, 4);
-    s.Draw(0, 0, TRect{0, 0, 4, 4}, src, false);  // nothing to draw on, nothing breaks
+    s.Draw(0, 0, TRect{0, 0, 4, 4}, src, false); // nothing to draw on, nothing breaks
 }
 
 TEST_F(Surfaces, SetSizeOfZeroReleasesAndRetriesInSystemMemory) {
     TDirectDrawSurface* s = Make(5, 3);
     EXPECT_EQ(s->Width(), 5);
     EXPECT_EQ(s->BitCount(), 32);
-    EXPECT_EQ(s->TransparentColor(), 0u);  // made surfaces are keyed on device colour 0
+    EXPECT_EQ(s->TransparentColor(), 0u); // made surfaces are keyed on device colour 0
     s->SetSize(0, 10);
     EXPECT_EQ(s->SurfaceInterface(), nullptr);
     EXPECT_EQ(s->Width(), 0);
@@ -209,8 +214,8 @@ TEST_F(Surfaces, FillSetsEveryPixel) {
     EXPECT_EQ(s->Pixels(6, 2), 0x123456u);
     ASSERT_TRUE(s->Fill(0));
     EXPECT_EQ(s->Pixels(3, 1), 0u);
-    EXPECT_EQ(s->Pixels(7, 0), 0u);  // outside
-    s->SetPixels(-1, 0, 5);          // outside: nothing happens
+    EXPECT_EQ(s->Pixels(7, 0), 0u); // outside
+    s->SetPixels(-1, 0, 5);         // outside: nothing happens
 }
 
 TEST_F(Surfaces, DrawClipsOnEverySide) {
@@ -245,14 +250,15 @@ TEST_F(Surfaces, DrawAtTheEdgeOrWithAnEmptyRectangleDrawsNothing) {
     TDirectDrawSurface* dst = Make(10, 8);
     TDirectDrawSurface* src = Numbered(4, 4);
     dst->SetLastResult(77);
-    dst->Draw(10, 0, TRect{0, 0, 4, 4}, src, false);  // clipped to nothing
-    dst->Draw(11, 0, TRect{0, 0, 4, 4}, src, false);  // returns at once
+    dst->Draw(10, 0, TRect{0, 0, 4, 4}, src, false); // clipped to nothing
+    dst->Draw(11, 0, TRect{0, 0, 4, 4}, src, false); // returns at once
     dst->Draw(0, 8, TRect{0, 0, 4, 4}, src, false);
-    dst->Draw(0, 0, TRect{2, 0, 2, 4}, src, false);   // zero width
+    dst->Draw(0, 0, TRect{2, 0, 2, 4}, src, false); // zero width
     dst->Draw(0, 0, TRect{0, 0, 4, 4}, nullptr, false);
-    EXPECT_EQ(dst->LastResult(), 77);  // no platform call was made
+    EXPECT_EQ(dst->LastResult(), 77); // no platform call was made
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 10; ++x) ASSERT_EQ(dst->Pixels(x, y), 0u);
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(dst->Pixels(x, y), 0u);
 }
 
 TEST_F(Surfaces, TransparentDrawSkipsKeyPixels) {
@@ -270,12 +276,12 @@ TEST_F(Surfaces, TransparentDrawSkipsKeyPixels) {
 TEST_F(Surfaces, ReversedRectanglesDrawMirroredAndClipTheRightSide) {
     TDirectDrawSurface* dst = Make(6, 4);
     TDirectDrawSurface* src = Numbered(4, 2);
-    dst->Draw(0, 0, TRect{4, 0, 0, 2}, src, false);  // left-right mirror
+    dst->Draw(0, 0, TRect{4, 0, 0, 2}, src, false); // left-right mirror
     EXPECT_EQ(dst->Pixels(0, 0), 4u);
     EXPECT_EQ(dst->Pixels(3, 0), 1u);
     EXPECT_EQ(dst->Pixels(0, 1), 1004u);
     dst->Fill(0);
-    dst->Draw(0, 0, TRect{0, 2, 4, 0}, src, false);  // up-down mirror
+    dst->Draw(0, 0, TRect{0, 2, 4, 0}, src, false); // up-down mirror
     EXPECT_EQ(dst->Pixels(0, 0), 1001u);
     EXPECT_EQ(dst->Pixels(0, 1), 1u);
     // Hanging off the left: the leftmost destination pixels (the source's right end) are cut.
@@ -320,7 +326,7 @@ TEST_F(Surfaces, BltFastRefusedWithAClipperFallsBackToBlt) {
 TEST_F(Surfaces, LocksDoNotNest) {
     TDirectDrawSurface* s = Make(3, 3);
     DDSURFACEDESC d{};
-    s->Unlock();  // without a lock: nothing
+    s->Unlock(); // without a lock: nothing
     EXPECT_EQ(s->LockCount(), 0);
     ASSERT_TRUE(s->Lock(nullptr, d));
     EXPECT_NE(d.lpSurface, nullptr);
@@ -328,7 +334,7 @@ TEST_F(Surfaces, LocksDoNotNest) {
     DDSURFACEDESC e{};
     EXPECT_FALSE(s->Lock(nullptr, e));
     EXPECT_EQ(s->LockCount(), 1);
-    EXPECT_EQ(s->Pixels(0, 0), 0u);  // cannot lock again
+    EXPECT_EQ(s->Pixels(0, 0), 0u); // cannot lock again
     s->Unlock();
     EXPECT_EQ(s->LockCount(), 0);
     TRect part{1, 1, 2, 2};
@@ -365,7 +371,7 @@ TEST_F(Surfaces, PixelsInOtherFormats) {
         s.SetPixels(2, 1, 0xFEDCBA98);
         DWORD mask = bits == 8 ? 0xFF : bits == 16 ? 0xFFFF : 0xFFFFFF;
         EXPECT_EQ(s.Pixels(2, 1), 0xFEDCBA98 & mask);
-        EXPECT_EQ(s.Pixels(1, 1), 0u);  // neighbours untouched
+        EXPECT_EQ(s.Pixels(1, 1), 0u); // neighbours untouched
     }
 }
 
@@ -374,7 +380,7 @@ TEST_F(Surfaces, MatchColorLeavesTheFirstPixelAlone) {
     s->SetPixels(0, 0, 0x00ABCDEF);
     DWORD lime = s->MatchColor(clLime);
     EXPECT_EQ(lime & 0xFFFFFF, 0x00FF00u);
-    EXPECT_EQ(s->MatchColor(clBlue) & 0xFFFFFF, 0x0000FFu);  // blue in the low byte of XRGB
+    EXPECT_EQ(s->MatchColor(clBlue) & 0xFFFFFF, 0x0000FFu); // blue in the low byte of XRGB
     EXPECT_EQ(s->Pixels(0, 0), 0x00ABCDEFu);
     EXPECT_FALSE(s->CanvasAllocated() && s->Canvas().HandleAllocated());
 }
@@ -385,7 +391,8 @@ TEST_F(Surfaces, KeyedFrameLeavesLimeAreasUntouched) {
     for (int y = 0; y < 480; ++y) {
         uchar* row = frame.DC.Image.scanLine(y);
         for (int x = 0; x < 600; ++x)
-            row[x] = (x >= 34 && x < 374 && y >= 105 && y < 445) ? 127 : static_cast<uchar>(x % 127);
+            row[x] =
+                (x >= 34 && x < 374 && y >= 105 && y < 445) ? 127 : static_cast<uchar>(x % 127);
     }
     TDirectDrawSurface* picture = Make(1, 1);
     picture->LoadFromGraphic(frame);
@@ -393,15 +400,18 @@ TEST_F(Surfaces, KeyedFrameLeavesLimeAreasUntouched) {
     picture->SetTransparentColor(picture->MatchColor(clLime));
     TDirectDrawSurface* back = Make(600, 480);
     for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 600; x += 7) back->SetPixels(x, y, 0x00100000u + static_cast<DWORD>(x + y));
+        for (int x = 0; x < 600; x += 7)
+            back->SetPixels(x, y, 0x00100000u + static_cast<DWORD>(x + y));
     back->Draw(0, 0, picture->ClientRect(), picture, true);
     int changedInside = 0, drawnOutside = 0;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 600; x += 7) {
             DWORD v = back->Pixels(x, y);
             bool board = x >= 34 && x < 374 && y >= 105 && y < 445;
-            if (board) changedInside += v != 0x00100000u + static_cast<DWORD>(x + y);
-            else drawnOutside += (v & 0xFFFFFF) == (frame.DC.Image.color(x % 127) & 0xFFFFFF);
+            if (board)
+                changedInside += v != 0x00100000u + static_cast<DWORD>(x + y);
+            else
+                drawnOutside += (v & 0xFFFFFF) == (frame.DC.Image.color(x % 127) & 0xFFFFFF);
         }
     EXPECT_EQ(changedInside, 0);
     // 86 sampled columns per row; 49 of them (x = 35 ... 371) lie on the board's 340 rows.
@@ -412,7 +422,7 @@ TEST_F(Surfaces, LoadFromGraphicRectScalesPicturesWithAndWithoutCanvas) {
     TCanvasPicture sheet(8, 4);
     sheet.DC.Image.setPixel(4, 0, 200);
     TDirectDrawSurface* s = Make(1, 1);
-    s->LoadFromGraphicRect(sheet, 8, 8, TRect{4, 0, 8, 4});  // 4 × 4 stretched to 8 × 8
+    s->LoadFromGraphicRect(sheet, 8, 8, TRect{4, 0, 8, 4}); // 4 × 4 stretched to 8 × 8
     ASSERT_EQ(s->Width(), 8);
     EXPECT_EQ(s->Pixels(1, 1) & 0xFFFFFF, sheet.DC.Image.color(200) & 0xFFFFFF);
     EXPECT_EQ(s->Pixels(2, 2) & 0xFFFFFF, sheet.DC.Image.color(0) & 0xFFFFFF);
@@ -425,7 +435,7 @@ TEST_F(Surfaces, LoadFromGraphicRectScalesPicturesWithAndWithoutCanvas) {
     EXPECT_EQ(s->Width(), 12);
     EXPECT_EQ(s->Pixels(1, 1) & 0xFFFFFF, 0x010203u);
     EXPECT_EQ(s->Pixels(2, 2) & 0xFFFFFF, 0x090909u);
-    s->LoadFromGraphicRect(plain, 0, 0, TRect{0, 0, 0, 0});  // empty: no surface
+    s->LoadFromGraphicRect(plain, 0, 0, TRect{0, 0, 0, 0}); // empty: no surface
     EXPECT_EQ(s->SurfaceInterface(), nullptr);
 }
 
@@ -479,7 +489,7 @@ TEST_F(Surfaces, CanvasDrawsThroughADeviceContextAndReleasesIt) {
     canvas.BrushColor = clRed;
     canvas.FillRect(TRect{0, 0, 2, 2});
     DDSURFACEDESC d{};
-    EXPECT_FALSE(s->Lock(nullptr, d));  // the device context keeps the surface busy
+    EXPECT_FALSE(s->Lock(nullptr, d)); // the device context keeps the surface busy
     canvas.ReleaseCanvas();
     EXPECT_EQ(s->Pixels(1, 1) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(s->Pixels(2, 2), 0u);
@@ -513,4 +523,4 @@ TEST_F(Surfaces, PalettesAndClippers) {
     EXPECT_TRUE(s->HasClipper());
 }
 
-}  // namespace
+} // namespace

@@ -27,12 +27,14 @@ namespace {
 TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     TApplication application;
     std::vector<std::string> reported;
-    application.OnException = [&](QObject*, const std::exception& E) { reported.push_back(E.what()); };
+    application.OnException = [&](QObject*, const std::exception& E) {
+        reported.push_back(E.what());
+    };
     application.SetTitle("Zelvan Free");
     InstallFontSubstitutes();
     Form1 = new TForm1;
     EXPECT_EQ(application.MainForm(), Form1);
-    EXPECT_FALSE(Form1->isVisible()); // created hidden; the loop shows it
+    EXPECT_FALSE(Form1->isVisible());    // created hidden; the loop shows it
     EXPECT_EQ(Form1->Tiles[1], nullptr); // no sprite before the first showing
 
     int ticks = 0;
@@ -41,8 +43,7 @@ TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     auto tick = Form1->DXTimer1->OnTimer;
     Form1->DXTimer1->OnTimer = [&](QObject* Sender, int Lag) {
         tick(Sender, Lag);
-        if (++ticks == 1)
-            visibleAtFirstTick = Form1->isVisible();
+        if (++ticks == 1) visibleAtFirstTick = Form1->isVisible();
         if (ticks == 5) {
             shot = Form1->DXDraw1->grab().toImage().convertToFormat(QImage::Format_RGB32);
             Form1->close(); // the close box

@@ -37,7 +37,9 @@ struct TRun {
 TRun RunStartUp(const QString& picture) {
     TRun run;
     TApplication application;
-    application.OnException = [&](QObject*, const std::exception& E) { run.Reported.push_back(E.what()); };
+    application.OnException = [&](QObject*, const std::exception& E) {
+        run.Reported.push_back(E.what());
+    };
     InstallFontSubstitutes();
     QElapsedTimer clock;
     clock.start();
@@ -46,7 +48,8 @@ TRun RunStartUp(const QString& picture) {
 
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        run.Samples.push_back({clock.elapsed(), frmSplash && frmSplash->isVisible(), Form1->isVisible()});
+        run.Samples.push_back(
+            {clock.elapsed(), frmSplash && frmSplash->isVisible(), Form1->isVisible()});
     });
     sampler.start(5);
     int frames = 0;
@@ -59,8 +62,7 @@ TRun RunStartUp(const QString& picture) {
             for (int i = 1; i <= 102; ++i)
                 run.SpritesAtFirstFrame += Form1->Tiles[i] != nullptr;
         }
-        if (frames == 3)
-            Form1->close();
+        if (frames == 3) Form1->close();
     };
     QTimer::singleShot(20000, [&] { application.Terminate(); }); // a hang fails instead of blocking
     application.Run();
@@ -78,8 +80,7 @@ TEST(StartUp, SplashIsUpAloneForItsThreeSecondsThenTheMainWindowNeverBoth) {
     bool splashSeen = false, mainSeen = false;
     for (const TSample& s : run.Samples) {
         ASSERT_FALSE(s.Splash && s.Main) << "both visible at " << s.At << " ms";
-        if (s.Main)
-            ASSERT_TRUE(splashSeen) << "main window before the splash at " << s.At << " ms";
+        if (s.Main) ASSERT_TRUE(splashSeen) << "main window before the splash at " << s.At << " ms";
         if (s.Splash)
             ASSERT_FALSE(mainSeen) << "splash again after the main window at " << s.At << " ms";
         splashSeen |= s.Splash;
@@ -107,7 +108,8 @@ TEST(StartUp, DamagedSplashPictureStillStartsTheGameAndIsReported) {
     EXPECT_EQ(run.SpritesAtFirstFrame, 102);
     EXPECT_TRUE(run.SplashGoneAtFirstFrame);
     ASSERT_EQ(run.Reported.size(), 1u);
-    EXPECT_NE(run.Reported[0].find("Splash picture cannot be shown"), std::string::npos) << run.Reported[0];
+    EXPECT_NE(run.Reported[0].find("Splash picture cannot be shown"), std::string::npos)
+        << run.Reported[0];
 }
 
 } // namespace

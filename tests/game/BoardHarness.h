@@ -22,8 +22,7 @@ struct TBoard {
         for (int i = 1; i <= 102; ++i) {
             const TMySprite* s = Form->Tiles[i];
             const TTilePlace& t = Form->Puzzle.Tiles[i];
-            if (!s || s->X != t.X || s->Y != t.Y || s->PatternBase != t.PatternBase)
-                return false;
+            if (!s || s->X != t.X || s->Y != t.Y || s->PatternBase != t.PatternBase) return false;
         }
         return true;
     }

@@ -16,7 +16,8 @@ TEST(BoardSprites, CreatedInOrderAndShowingThePuzzle) {
     EXPECT_EQ(board.Engine.SpriteCount, 102);
     for (int i = 1; i <= 102; ++i) {
         ASSERT_NE(form.Tiles[i], nullptr);
-        EXPECT_EQ(board.Engine.Items(i - 1), form.Tiles[i]); // creation order: tiles, then the two dummies
+        EXPECT_EQ(board.Engine.Items(i - 1),
+                  form.Tiles[i]); // creation order: tiles, then the two dummies
         EXPECT_EQ(form.Tiles[i]->Width, 34);
         EXPECT_EQ(form.Tiles[i]->Height, 34);
         EXPECT_EQ(form.Tiles[i]->Z, 0);

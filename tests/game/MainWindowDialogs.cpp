@@ -22,7 +22,9 @@ void Click(QWidget* control, QPoint local) {
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
     QApplication::processEvents();
 }
-void Click(QWidget* control) { Click(control, control->rect().center()); }
+void Click(QWidget* control) {
+    Click(control, control->rect().center());
+}
 
 class MainWindowDialogs : public MainWindowTest {
 protected:
@@ -40,8 +42,10 @@ protected:
         MainWindowTest::TearDown();
     }
     // Clicks a main-window button and runs Steps inside the modal loop of the dialog it opens. A
-    // dialog that does not open, or stays open for ten seconds, fails the test instead of hanging it.
-    void ClickAndThen(TbrixColorButton* button, QWidget* dialog, const std::function<void()>& Steps) {
+    // dialog that does not open, or stays open for ten seconds, fails the test instead of hanging
+    // it.
+    void ClickAndThen(TbrixColorButton* button, QWidget* dialog,
+                      const std::function<void()>& Steps) {
         bool ran = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -62,8 +66,7 @@ protected:
 
 bool AllTilesHighlighted(bool highlighted) {
     for (int n = 1; n <= 100; ++n)
-        if (Form1->Tiles[n]->PatternBase != (highlighted ? n + 99 : n - 1))
-            return false;
+        if (Form1->Tiles[n]->PatternBase != (highlighted ? n + 99 : n - 1)) return false;
     return true;
 }
 
@@ -111,7 +114,8 @@ TEST_F(MainWindowDialogs, StoredNameShowsAsPlainText) {
     EXPECT_EQ(Form->lblTop->text(), QLatin1String("Top Player: <i>B</i><br>x"));
     // One line, as wide as the literal text: markup would break it in two and hide the tags.
     EXPECT_EQ(Form->lblTop->height(), Form->lblHigh->height());
-    EXPECT_GE(Form->lblTop->width(), Form->lblTop->fontMetrics().horizontalAdvance(Form->lblTop->text()));
+    EXPECT_GE(Form->lblTop->width(),
+              Form->lblTop->fontMetrics().horizontalAdvance(Form->lblTop->text()));
 }
 
 } // namespace

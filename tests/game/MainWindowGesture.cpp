@@ -135,9 +135,9 @@ protected:
         int counted = 0;
         for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
             const auto [line, count, row] = *it;
-            if (count == 10)
-                continue;
-            const QPoint from = row ? QPoint(200, 105 + (line - 1) * 34 + 17) : QPoint(34 + (line - 1) * 34 + 17, 300);
+            if (count == 10) continue;
+            const QPoint from = row ? QPoint(200, 105 + (line - 1) * 34 + 17)
+                                    : QPoint(34 + (line - 1) * 34 + 17, 300);
             std::vector<QPoint> path;
             for (int k = 1; k <= count; ++k)
                 path.push_back(row ? from - QPoint(34 * k, 0) : from - QPoint(0, 34 * k));

@@ -41,7 +41,9 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(Sheet.isNull());
         App = std::make_unique<TApplication>();
-        App->OnException = [this](QObject*, const std::exception& E) { Reported.push_back(E.what()); };
+        App->OnException = [this](QObject*, const std::exception& E) {
+            Reported.push_back(E.what());
+        };
     }
     void TearDown() override {
         delete Form;
@@ -75,7 +77,9 @@ protected:
     }
 
     // What the drawing surface shows now.
-    QImage Shown() const { return Form->DXDraw1->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Shown() const {
+        return Form->DXDraw1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // The frame as it must be: black, every sprite's pattern at its place, the frame picture over
     // everything but its lime see-through area.
@@ -112,7 +116,9 @@ protected:
     }
 
     // Colour of pixel (x, y) of pattern p of the tile sheet.
-    static QRgb SheetPixel(int p, int x, int y) { return Sheet.pixel((p % 10) * 34 + x, (p / 10) * 34 + y) & 0xFFFFFF; }
+    static QRgb SheetPixel(int p, int x, int y) {
+        return Sheet.pixel((p % 10) * 34 + x, (p / 10) * 34 + y) & 0xFFFFFF;
+    }
 
     std::unique_ptr<TApplication> App;
     TForm1* Form = nullptr;

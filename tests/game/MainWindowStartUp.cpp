@@ -18,7 +18,9 @@
 
 namespace {
 
-QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+QRgb At(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
 
 TEST_F(MainWindowTest, FirstRunStartsSolvedWithDefaultsStoredAndDesignTexts) {
     Start();
@@ -104,7 +106,8 @@ TEST_F(MainWindowTest, WindowLayoutAndLooks) {
     EXPECT_EQ(Form->btnOptions->geometry(), QRect(40, 88, 105, 26));
     EXPECT_EQ(Form->btnScramble->geometry(), QRect(40, 119, 105, 26));
     EXPECT_EQ(Form->btnHelp->geometry(), QRect(40, 151, 105, 26));
-    for (auto [button, caption] : {std::pair{Form->btnOptions, "OPTIONS"}, {Form->btnScramble, "SCRAMBLE"},
+    for (auto [button, caption] : {std::pair{Form->btnOptions, "OPTIONS"},
+                                   {Form->btnScramble, "SCRAMBLE"},
                                    {Form->btnHelp, "HELP"}}) {
         EXPECT_EQ(button->parentWidget(), Form->Panel1);
         EXPECT_EQ(button->Caption(), caption);
@@ -126,11 +129,11 @@ TEST_F(MainWindowTest, WindowLayoutAndLooks) {
     // In the window's picture the panel and the text box lie over the drawing surface.
     RunTicks(2);
     const QImage window = Form->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(At(window, 400 + 20, 16 + 180), 0u);            // panel: black
+    EXPECT_EQ(At(window, 400 + 20, 16 + 180), 0u);                // panel: black
     EXPECT_EQ(At(window, 400 + 40 + 4, 16 + 119 + 3), 0x0000FFu); // SCRAMBLE: blue
-    EXPECT_EQ(At(window, 400 + 5, 296 + 155), 0u);              // text box: black
-    EXPECT_EQ(At(window, 399, 100), At(Frame, 399, 100));      // the surface just beside the panel
-    EXPECT_EQ(At(window, 200, 200), At(Shown(), 200, 200));    // the board itself
+    EXPECT_EQ(At(window, 400 + 5, 296 + 155), 0u);                // text box: black
+    EXPECT_EQ(At(window, 399, 100), At(Frame, 399, 100));   // the surface just beside the panel
+    EXPECT_EQ(At(window, 200, 200), At(Shown(), 200, 200)); // the board itself
     // Lime shows only as the text box's writing, never from the surface.
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 600; ++x)

@@ -21,8 +21,8 @@ TEST_F(MainWindowTest, SolvedBoardShowsEveryTileUnderTheFrame) {
             ASSERT_EQ(p, n + 99);
             for (int y = 0; y < 34; ++y)
                 for (int x = 0; x < 34; ++x)
-                    wrong += (shot.pixel(34 + (c - 1) * 34 + x, 105 + (r - 1) * 34 + y) & 0xFFFFFF) !=
-                             SheetPixel(p, x, y);
+                    wrong += (shot.pixel(34 + (c - 1) * 34 + x, 105 + (r - 1) * 34 + y) &
+                              0xFFFFFF) != SheetPixel(p, x, y);
         }
     EXPECT_EQ(wrong, 0);
     // Outside the board only the frame picture, and no lime anywhere on the surface.
@@ -50,8 +50,8 @@ TEST_F(MainWindowTest, SpritesShowExactlyWhereTheyStandAndNowhereOutsideTheBoard
     Form->Tiles[5]->Y = 105 - 30;  // over the top border
     Form->Tiles[95]->Y = 411 + 60; // past the bottom of the surface
     Form->Tiles[42]->PatternBase = 7;
-    Form->Tiles[55]->X = 700;      // off the surface altogether: its cell shows the black background
-    Form->Tiles[101]->X = 170;     // a wrap-around sprite placed on the board shows there
+    Form->Tiles[55]->X = 700;  // off the surface altogether: its cell shows the black background
+    Form->Tiles[101]->X = 170; // a wrap-around sprite placed on the board shows there
     Form->Tiles[101]->Y = 411;
     Form->Tiles[101]->PatternBase = 150;
     RunTicks(2);
@@ -76,14 +76,17 @@ TEST_F(MainWindowTest, RightwardRowDragShowsTheLeadingDummyInTheLeftmostColumns)
     RunTicks(2);
     const QImage shot = Shown();
     const int y0 = 105 + (row - 1) * 34;
-    const int end = Form->Tiles[Form->Puzzle.Grid[10][row]]->PatternBase; // the column-10 tile, re-entering at the left
+    const int end = Form->Tiles[Form->Puzzle.Grid[10][row]]
+                        ->PatternBase; // the column-10 tile, re-entering at the left
     ASSERT_EQ(Form->Tiles[101]->PatternBase, end);
     // The board's leftmost d pixel columns show the right-hand d columns of the column-10 tile.
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < d; ++x)
-            ASSERT_EQ(shot.pixel(34 + x, y0 + y) & 0xFFFFFF, SheetPixel(end, 34 - d + x, y)) << x << ", " << y;
+            ASSERT_EQ(shot.pixel(34 + x, y0 + y) & 0xFFFFFF, SheetPixel(end, 34 - d + x, y))
+                << x << ", " << y;
     // Column 1's tile now starts d pixels further right.
-    EXPECT_EQ(shot.pixel(34 + d, y0 + 5) & 0xFFFFFF, SheetPixel(Form->Tiles[Form->Puzzle.Grid[1][row]]->PatternBase, 0, 5));
+    EXPECT_EQ(shot.pixel(34 + d, y0 + 5) & 0xFFFFFF,
+              SheetPixel(Form->Tiles[Form->Puzzle.Grid[1][row]]->PatternBase, 0, 5));
     // The real column-10 tile slides under the right-hand border; the trailing dummy stays hidden.
     std::string where;
     EXPECT_EQ(Differences(shot, Expected(false), where), 0) << where;
@@ -108,7 +111,8 @@ TEST_F(MainWindowTest, DownwardColumnDragIsClippedAtTheBottomOfTheSurface) {
     EXPECT_EQ(Differences(shot, Expected(false), where), 0) << where;
     // The leading dummy fills the top 33 rows of the column with the bottom tile's lower part.
     const int x0 = 34 + (col - 1) * 34;
-    EXPECT_EQ(shot.pixel(x0 + 3, 105) & 0xFFFFFF, SheetPixel(Form->Tiles[Form->Puzzle.Grid[col][10]]->PatternBase, 3, 1));
+    EXPECT_EQ(shot.pixel(x0 + 3, 105) & 0xFFFFFF,
+              SheetPixel(Form->Tiles[Form->Puzzle.Grid[col][10]]->PatternBase, 3, 1));
     // The bottom rows of the surface still show the frame, not the trailing dummy.
     EXPECT_EQ(shot.pixel(x0 + 3, 479), Frame.pixel(x0 + 3, 479));
 }

@@ -118,7 +118,7 @@ TEST_F(DIBHostileTest, SizesThatOverflowOrLieAreRefusedBeforeAllocating) {
 TEST_F(DIBHostileTest, ColourIndicesBeyondTheTableReadZeroedEntries) {
     Bytes d = Header40(2, 1, 4, 0, 0, 2);
     PutTable(d, 2);
-    d[40 + 4 + 2] = 200;  // entry 1 red
+    d[40 + 4 + 2] = 200; // entry 1 red
     Append(d, {0x1F, 0, 0, 0});
     EXPECT_EQ(Error(d), "no error");
     EXPECT_EQ(Dib.Canvas().Pixel(0, 0), RGB(200, 2, 1));
@@ -155,7 +155,7 @@ TEST_F(DIBHostileTest, RunsPastTheRowEndAreClippedNotWrapped) {
     EXPECT_EQ(Error(Rle(2, 2, 8, {5, 7, 0, 0, 1, 9, 0, 1})), "no error");
     EXPECT_EQ(Dib.ScanLine(1)[0], 7);
     EXPECT_EQ(Dib.ScanLine(1)[1], 7);
-    EXPECT_EQ(Dib.ScanLine(1)[2], 0);  // padding stays zero
+    EXPECT_EQ(Dib.ScanLine(1)[2], 0); // padding stays zero
     EXPECT_EQ(Dib.ScanLine(0)[0], 9);
     EXPECT_EQ(Dib.ScanLine(0)[1], 0);
 }
@@ -194,4 +194,4 @@ TEST_F(DIBHostileTest, PictureValuesWithOtherClassNames) {
     EXPECT_EQ(Dib.Width(), 2);
 }
 
-}  // namespace
+} // namespace

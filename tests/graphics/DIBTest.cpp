@@ -10,8 +10,10 @@ namespace {
 
 Bytes Written(TDIB& dib, bool picture = false) {
     TMemoryStream s;
-    if (picture) dib.WritePictureData(s);
-    else dib.WriteDIBData(s);
+    if (picture)
+        dib.WritePictureData(s);
+    else
+        dib.WriteDIBData(s);
     return s.Bytes();
 }
 
@@ -20,8 +22,7 @@ void Read(TDIB& dib, const Bytes& b) {
     dib.ReadDIBData(s);
 }
 
-template <class E>
-std::string ReadError(TDIB& dib, const Bytes& b) {
+template <class E> std::string ReadError(TDIB& dib, const Bytes& b) {
     try {
         Read(dib, b);
     } catch (const E& e) {
@@ -36,7 +37,8 @@ std::string ReadError(TDIB& dib, const Bytes& b) {
 void Fill8(TDIB& dib, int w, int h) {
     dib.SetSize(w, h, 8);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) dib.ScanLineForWrite(y)[x] = std::uint8_t(x + 10 * y);
+        for (int x = 0; x < w; ++x)
+            dib.ScanLineForWrite(y)[x] = std::uint8_t(x + 10 * y);
 }
 
 TEST(DIBStreamTest, TheGamesPicturesHaveTheirStoredSizes) {
@@ -86,17 +88,21 @@ TEST(DIBStreamTest, TopDownRowsReadIntoTheSameMemoryAsTheirBottomUpTwin) {
     Bytes up = Header40(w, h, 24), down = Header40(w, -h, 24);
     Bytes rows[h];
     for (int r = 0; r < h; ++r)
-        for (int i = 0; i < 12; ++i) rows[r].push_back(std::uint8_t(16 * r + i));
-    for (int r = 0; r < h; ++r) Append(up, rows[r]);          // bottom row first
-    for (int r = h - 1; r >= 0; --r) Append(down, rows[r]);   // top row first
+        for (int i = 0; i < 12; ++i)
+            rows[r].push_back(std::uint8_t(16 * r + i));
+    for (int r = 0; r < h; ++r)
+        Append(up, rows[r]); // bottom row first
+    for (int r = h - 1; r >= 0; --r)
+        Append(down, rows[r]); // top row first
     TDIB a, b;
     Read(a, up);
     Read(b, down);
     ASSERT_EQ(b.Height(), h);
-    for (int y = 0; y < h; ++y) EXPECT_EQ(std::memcmp(a.ScanLine(y), b.ScanLine(y), 12), 0) << y;
-    EXPECT_EQ(a.ScanLine(0)[0], 16 * 3);  // the top row is the last one stored bottom-up
+    for (int y = 0; y < h; ++y)
+        EXPECT_EQ(std::memcmp(a.ScanLine(y), b.ScanLine(y), 12), 0) << y;
+    EXPECT_EQ(a.ScanLine(0)[0], 16 * 3); // the top row is the last one stored bottom-up
     EXPECT_EQ(Written(a), Written(b));
-    EXPECT_EQ(Written(b)[8], 4);  // written back with a positive height
+    EXPECT_EQ(Written(b)[8], 4); // written back with a positive height
 }
 
 TEST(DIBStreamTest, ColoursUsedBeyond256KeepsTheFirst256AndFindsThePixels) {
@@ -143,7 +149,7 @@ TEST(DIBStreamTest, SixteenBitLayouts) {
     Put32(wide, 0xFF);
     Append(wide, {0, 0, 0, 0});
     EXPECT_EQ(ReadError<EInvalidGraphicOperation>(dib, wide), "PixelFormat in invalid");
-    EXPECT_TRUE(IsFormat565(dib.PixelFormat()));  // kept its picture
+    EXPECT_TRUE(IsFormat565(dib.PixelFormat())); // kept its picture
 }
 
 TEST(DIBStreamTest, EmptyStreamGivesAnEmptyPicture) {
@@ -175,17 +181,17 @@ TEST(DIBStreamTest, SmallHeaderWithThreeByteEntries) {
     EXPECT_EQ(dib.BitCount(), 4);
     EXPECT_EQ(dib.ColorTable()[5].rgbRed, 15);
     EXPECT_EQ(dib.ColorTable()[5].rgbReserved, 0);
-    EXPECT_EQ(dib.ScanLine(0)[0], 0xAB);  // top row = last stored
-    EXPECT_EQ(dib.BitmapInfo()[0], 40);   // kept as a 40-byte header
+    EXPECT_EQ(dib.ScanLine(0)[0], 0xAB); // top row = last stored
+    EXPECT_EQ(dib.BitmapInfo()[0], 40);  // kept as a 40-byte header
 }
 
 // 8-bit run-length data of a 4 × 3 picture: a run, a padded odd literal, a delta and the end.
 Bytes Rle8Picture() {
-    const Bytes data = {3, 9, 0, 0,           // bottom row: 9 9 9 _, end of line
-                        0, 3, 1, 2, 3, 0,     // row 1: literal 1 2 3 (padded to 16 bits)
-                        0, 0,                 // end of line
-                        0, 2, 2, 0,           // delta two to the right
-                        2, 5, 0, 1};          // row 2: _ _ 5 5, end of bitmap
+    const Bytes data = {3, 9, 0, 0,       // bottom row: 9 9 9 _, end of line
+                        0, 3, 1, 2, 3, 0, // row 1: literal 1 2 3 (padded to 16 bits)
+                        0, 0,             // end of line
+                        0, 2, 2, 0,       // delta two to the right
+                        2, 5, 0, 1};      // row 2: _ _ 5 5, end of bitmap
     Bytes b = Header40(4, 3, 8, 1, std::uint32_t(data.size()));
     PutTable(b, 256);
     Append(b, data);
@@ -196,7 +202,7 @@ TEST(DIBRunLengthTest, EightBitDataStayCompressedUntilPixelsAreNeeded) {
     TDIB dib;
     Read(dib, Rle8Picture());
     EXPECT_TRUE(dib.Compressed());
-    EXPECT_EQ(Written(dib)[16], 1);  // still written as run-length data
+    EXPECT_EQ(Written(dib)[16], 1); // still written as run-length data
     const std::uint8_t top[4] = {0, 0, 5, 5};
     const std::uint8_t mid[4] = {1, 2, 3, 0};
     const std::uint8_t bottom[4] = {9, 9, 9, 0};
@@ -235,7 +241,7 @@ TEST(DIBSharingTest, AssignedPicturesShareUntilOneChanges) {
     // Drawing on a canvas also copies first.
     TDIB c;
     c.Assign(&a);
-    c.Canvas().SetPixel(1, 1, RGB(3, 6, 9));  // the grey table's nearest entry is 6
+    c.Canvas().SetPixel(1, 1, RGB(3, 6, 9)); // the grey table's nearest entry is 6
     EXPECT_EQ(c.ScanLine(1)[1], 6);
     EXPECT_EQ(a.ScanLine(1)[1], 11);
     b.Assign(nullptr);
@@ -246,8 +252,8 @@ TEST(DIBCanvasTest, CanvasDrawsIntoThePixelsWithNearestColours) {
     TDIB dib;
     dib.SetSize(4, 4, 8);
     TRGBQuads table{};
-    table[1] = TRGBQuad{0, 255, 0, 0};  // lime
-    table[2] = TRGBQuad{255, 0, 0, 0};  // blue
+    table[1] = TRGBQuad{0, 255, 0, 0}; // lime
+    table[2] = TRGBQuad{255, 0, 0, 0}; // blue
     dib.SetColorTable(table);
     dib.Canvas().BrushColor = RGB(10, 250, 10);
     dib.Canvas().FillRect(Rect(1, 1, 3, 3));
@@ -306,9 +312,9 @@ TEST(DIBCanvasTest, AssigningAnotherPictureDrawsItIntoA24BitPicture) {
     dib.Assign(&yellow);
     ASSERT_EQ(dib.BitCount(), 24);
     ASSERT_EQ(dib.Width(), 3);
-    EXPECT_EQ(dib.ScanLine(1)[6], 0x00);  // blue
-    EXPECT_EQ(dib.ScanLine(1)[7], 0xFF);  // green
-    EXPECT_EQ(dib.ScanLine(1)[8], 0xFF);  // red
+    EXPECT_EQ(dib.ScanLine(1)[6], 0x00); // blue
+    EXPECT_EQ(dib.ScanLine(1)[7], 0xFF); // green
+    EXPECT_EQ(dib.ScanLine(1)[8], 0xFF); // red
     TPersistent stranger;
     EXPECT_THROW(dib.Assign(&stranger), EConvertError);
     EXPECT_EQ(dib.Width(), 3);
@@ -329,7 +335,8 @@ TEST(DIBFileTest, BitmapFilesRoundTripAndCheckTheirHeader) {
     back.LoadBitmapFile(file);
     EXPECT_EQ(Written(back), Written(dib));
 
-    for (const Bytes& bad : {Bytes{'B', 'M', 0}, Bytes{'M', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40}}) {
+    for (const Bytes& bad :
+         {Bytes{'B', 'M', 0}, Bytes{'M', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40}}) {
         TMemoryStream s(bad);
         try {
             back.LoadBitmapFile(s);
@@ -356,4 +363,4 @@ TEST(DIBFileTest, PixelsAreTakenFromTheOffsetTheFileGives) {
     EXPECT_EQ(back.ScanLine(0)[1], 1);
 }
 
-}  // namespace
+} // namespace

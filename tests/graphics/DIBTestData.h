@@ -22,8 +22,9 @@ inline void Put32(Bytes& b, std::uint32_t v) {
 }
 
 // A 40-byte information header.
-inline Bytes Header40(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t compression = 0,
-                      std::uint32_t imageSize = 0, std::uint32_t colorsUsed = 0) {
+inline Bytes Header40(std::int32_t width, std::int32_t height, int bitCount,
+                      std::uint32_t compression = 0, std::uint32_t imageSize = 0,
+                      std::uint32_t colorsUsed = 0) {
     Bytes b;
     Put32(b, 40);
     Put32(b, std::uint32_t(width));
@@ -49,8 +50,12 @@ inline void PutTable(Bytes& b, int count, int entrySize = 4) {
     }
 }
 
-inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+inline void Append(Bytes& b, const Bytes& more) {
+    b.insert(b.end(), more.begin(), more.end());
+}
 
-inline TMemoryStream StreamOf(const Bytes& b) { return TMemoryStream(b); }
+inline TMemoryStream StreamOf(const Bytes& b) {
+    return TMemoryStream(b);
+}
 
-}  // namespace dibtest
+} // namespace dibtest

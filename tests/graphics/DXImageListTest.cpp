@@ -14,10 +14,8 @@ void SetFaults(DWORD faults) {
 
 // Colour of palette entry i of the test pictures: all distinct, entry 0 black, entry 255 lime.
 TColor EntryColor(int i) {
-    if (i == 0)
-        return clBlack;
-    if (i == 255)
-        return clLime;
+    if (i == 0) return clBlack;
+    if (i == 255) return clLime;
     return TColor(i) | TColor((i * 7) & 0xFF) << 8 | TColor((255 - i) & 0xFE) << 16;
 }
 
@@ -53,7 +51,8 @@ protected:
         Device.reset();
         SetFaults(0);
     }
-    TPictureCollectionItem* AddPicture(std::unique_ptr<TDIB> dib, int pw, int ph, bool sysmem = false) {
+    TPictureCollectionItem* AddPicture(std::unique_ptr<TDIB> dib, int pw, int ph,
+                                       bool sysmem = false) {
         TPictureCollectionItem* item = Items.Add();
         item->Picture().SetGraphic(std::move(dib));
         item->PatternWidth = pw;
@@ -66,7 +65,8 @@ protected:
         Items.Restore();
     }
     TDirectDrawSurface* Target(int w, int h) {
-        TDirectDrawSurface* s = Targets.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
+        TDirectDrawSurface* s =
+            Targets.emplace_back(std::make_unique<TDirectDrawSurface>(Device.get())).get();
         s->SetSize(w, h);
         s->Fill(0);
         return s;
@@ -139,7 +139,8 @@ TEST_F(ImageList, PartialPatternsAreDroppedAndEdgeBlocksAreNarrower) {
     }
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(item->PatternSurface(n), item->Surfaces()[0].get());
-        EXPECT_EQ(item->PatternRect(n), Rect(n % 2 * 34, n / 2 * 34, n % 2 * 34 + 34, n / 2 * 34 + 34));
+        EXPECT_EQ(item->PatternRect(n),
+                  Rect(n % 2 * 34, n / 2 * 34, n % 2 * 34 + 34, n / 2 * 34 + 34));
     }
     // The right-hand block starts at picture column 68 (cell 2 of the picture).
     TDirectDrawSurface* right = item->Surfaces()[1].get();
@@ -234,8 +235,8 @@ TEST_F(ImageList, DrawCopiesOnePatternWithTheColourKey) {
     ASSERT_NE(background, Device_(dest, 2));
     item->Draw(dest, 10, 20, 1);
     EXPECT_EQ(dest->Pixels(9, 20), background);
-    EXPECT_EQ(dest->Pixels(10, 20), background);      // keyed out
-    EXPECT_EQ(dest->Pixels(26, 53), background);      // keyed out
+    EXPECT_EQ(dest->Pixels(10, 20), background);       // keyed out
+    EXPECT_EQ(dest->Pixels(26, 53), background);       // keyed out
     EXPECT_EQ(dest->Pixels(27, 20), Device_(dest, 2)); // right half of cell 1
     EXPECT_EQ(dest->Pixels(43, 53), Device_(dest, 2));
     EXPECT_EQ(dest->Pixels(44, 20), background);

@@ -1,4 +1,5 @@
-// Sprite painting: paint order on a surface, visibility, bounds truncation and wrap-around, centring.
+// Sprite painting: paint order on a surface, visibility, bounds truncation and wrap-around,
+// centring.
 #include "graphics/DXImageList.h"
 #include "graphics/DXSprite.h"
 
@@ -86,8 +87,8 @@ TEST_F(SpriteDraw, SetSurfaceTakesItsBoundsAndDetachingKeepsThem) {
 TEST_F(SpriteDraw, OnlySpritesOnTheSurfaceArePaintedAndCounted) {
     for (int i = 0; i < 100; ++i)
         Tile(&Engine, 34 + (i % 10) * 34, 105 + (i / 10) * 34, i % 3);
-    Tile(&Engine, -34, 0);  // touches the left edge only
-    Tile(&Engine, 0, 480);  // touches the bottom edge only
+    Tile(&Engine, -34, 0); // touches the left edge only
+    Tile(&Engine, 0, 480); // touches the bottom edge only
     Engine.PaintedCount = 55;
     Engine.Draw();
     EXPECT_EQ(Engine.PaintedCount, 100);
@@ -142,9 +143,9 @@ TEST_F(SpriteDraw, InvisibleParentHidesItsWholeSubtree) {
 }
 
 TEST_F(SpriteDraw, FirstConstructedOfEqualZIsPaintedLastAndShowsOnTop) {
-    Tile(&Engine, 100, 100, 0);  // A: red
-    Tile(&Engine, 110, 110, 1);  // B: green
-    Tile(&Engine, 120, 120, 2);  // C: blue
+    Tile(&Engine, 100, 100, 0); // A: red
+    Tile(&Engine, 110, 110, 1); // B: green
+    Tile(&Engine, 120, 120, 2); // C: blue
     Engine.Draw();
     EXPECT_EQ(Engine.PaintedCount, 3);
     EXPECT_EQ(Back->Pixels(125, 125), Red());   // all three overlap: A wins

@@ -53,8 +53,8 @@ TEST(SpriteTree, EqualZSiblingsPaintNewestFirstAndKeepCreationOrder) {
     EXPECT_EQ(engine.Parent(), nullptr);
 }
 
-// Z counts only when a sprite joins: a newcomer (Z 0) goes behind siblings whose Z was lowered and in
-// front of siblings whose Z was raised, found by binary search.
+// Z counts only when a sprite joins: a newcomer (Z 0) goes behind siblings whose Z was lowered and
+// in front of siblings whose Z was raised, found by binary search.
 TEST(SpriteTree, NewcomerIsPlacedByTheKeysOfItsSiblings) {
     std::vector<std::string> journal;
     TSpriteEngine engine;
@@ -95,8 +95,8 @@ TEST(SpriteTree, DestructionTakesChildrenLastFirstAndKeepsCounts) {
         EXPECT_EQ(a2->Root(), &engine);
         EXPECT_EQ(static_cast<TSprite*>(a2->Items(0))->Root(), &engine);
 
-        // The subtree goes with it, last child first. (A probe notes its end when its own destructor
-        // starts, before the sprite part takes its children down.)
+        // The subtree goes with it, last child first. (A probe notes its end when its own
+        // destructor starts, before the sprite part takes its children down.)
         delete a;
         EXPECT_EQ(journal, (std::vector<std::string>{"free A", "free A2", "free A2x", "free A1"}));
         EXPECT_EQ(engine.SpriteCount, 1);
@@ -147,7 +147,8 @@ TEST(SpriteTree, MoveVisitsMovableSubtreesInCreationOrder) {
     auto* b = new TProbe(&engine, "B", &journal);
     new TProbe(b, "B1", &journal);
     engine.Move(2);
-    EXPECT_EQ(journal, (std::vector<std::string>{"move A 2", "move A1 2", "move B 2", "move B1 2"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"move A 2", "move A1 2", "move B 2", "move B1 2"}));
     journal.clear();
     a->Movable = false; // freezes A and everything under it
     engine.Move(1);

@@ -1,4 +1,5 @@
-// The JPEG reader: the committed splash decodes exactly, damaged or hostile data is refused cleanly.
+// The JPEG reader: the committed splash decodes exactly, damaged or hostile data is refused
+// cleanly.
 #include "graphics/JPEG.h"
 
 #include <QBuffer>
@@ -17,8 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes SplashBytes() {
     QFile file(QStringLiteral(ZELVAN_SOURCE_DIR "/assets/splash.jpg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray raw = file.readAll();
     return Bytes(raw.begin(), raw.end());
 }
@@ -26,8 +26,7 @@ Bytes SplashBytes() {
 // Offset of the first SOF0 marker's height field (FF C0, length, precision, height, width).
 std::size_t FrameHeaderAt(const Bytes& jpeg) {
     for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
-            return i + 5;
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) return i + 5;
     return 0;
 }
 
@@ -66,7 +65,8 @@ TEST(JPEGReader, DecodesTheSplashAsTheStoredValueLikeAnIndependentDecoder) {
 
     // Qt's own JPEG plug-in as the reference; decoders may differ by a rounding step.
     QImage reference;
-    ASSERT_TRUE(reference.loadFromData(QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size())), "JPEG"));
+    ASSERT_TRUE(reference.loadFromData(
+        QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size())), "JPEG"));
     const QImage ours = image.ToImage();
     int worst = 0;
     for (int y = 0; y < 332; ++y)
@@ -92,10 +92,10 @@ TEST(JPEGReader, DamagedOrHostileDataIsRefusedAndThePictureKept) {
     };
 
     // Truncated: the decoder would pad the missing rows with grey and only warn.
-    expectRefused(ErrorOf(image, Bytes(good.begin(), good.begin() + good.size() / 2)), "JPEG picture cannot be read",
-                  "truncated");
-    expectRefused(ErrorOf(image, Bytes(good.begin(), good.begin() + 300)), "JPEG picture cannot be read",
-                  "header only");
+    expectRefused(ErrorOf(image, Bytes(good.begin(), good.begin() + good.size() / 2)),
+                  "JPEG picture cannot be read", "truncated");
+    expectRefused(ErrorOf(image, Bytes(good.begin(), good.begin() + 300)),
+                  "JPEG picture cannot be read", "header only");
     expectRefused(ErrorOf(image, Bytes{}), "no data", "empty");
     expectRefused(ErrorOf(image, Bytes(2000, 0x5A)), "JPEG picture cannot be read", "not a JPEG");
 
@@ -115,7 +115,8 @@ TEST(JPEGReader, DamagedOrHostileDataIsRefusedAndThePictureKept) {
     stored[1] = 'X';
     expectRefused(StoredErrorOf(image, stored), "Unknown picture class", "class name");
     stored[1] = 'T';
-    expectRefused(StoredErrorOf(image, Bytes(stored.begin(), stored.begin() + 13)), "Stream read error", "cut header");
+    expectRefused(StoredErrorOf(image, Bytes(stored.begin(), stored.begin() + 13)),
+                  "Stream read error", "cut header");
 }
 
 } // namespace

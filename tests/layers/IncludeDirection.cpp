@@ -19,15 +19,23 @@ namespace {
 
 struct TLayer {
     std::string Folder;
-    int Rank;  // a folder may include folders of a lower rank; equal ranks are siblings
+    int Rank; // a folder may include folders of a lower rank; equal ranks are siblings
 };
 
 // Lowest first.
 const std::vector<TLayer> kLayers = {
-    {"platform/rtl", 0},   {"platform/ui", 1},    {"platform/registry", 1},
-    {"platform/ddraw", 2}, {"platform/dsound", 2}, {"display", 3},
-    {"sound", 3},          {"graphics", 4},       {"controls", 5},
-    {"shell", 6},          {"game", 7},           {"app", 8},
+    {"platform/rtl", 0},
+    {"platform/ui", 1},
+    {"platform/registry", 1},
+    {"platform/ddraw", 2},
+    {"platform/dsound", 2},
+    {"display", 3},
+    {"sound", 3},
+    {"graphics", 4},
+    {"controls", 5},
+    {"shell", 6},
+    {"game", 7},
+    {"app", 8},
 };
 
 // Folders outside the product: they may include anything, and nothing in the product includes them.
@@ -47,12 +55,14 @@ const TLayer* LayerOf(const std::string& path) {
     return best;
 }
 
-std::string FirstComponent(const std::string& path) { return path.substr(0, path.find('/')); }
+std::string FirstComponent(const std::string& path) {
+    return path.substr(0, path.find('/'));
+}
 
 struct TInclude {
     int Line;
-    std::string Text;  // as written in the file, for the message
-    std::string Path;  // the included path
+    std::string Text; // as written in the file, for the message
+    std::string Path; // the included path
 };
 
 std::vector<TInclude> IncludesOf(const fs::path& file) {
@@ -78,7 +88,7 @@ std::vector<TInclude> IncludesOf(const fs::path& file) {
 // `fileDir` is the including file's folder, relative to the root, for paths written with "..".
 std::optional<std::string> Violation(const TLayer& from, const std::string& fileDir,
                                      std::string included, const fs::path& root) {
-    if (included.find('/') == std::string::npos) return std::nullopt;  // own folder or generated
+    if (included.find('/') == std::string::npos) return std::nullopt; // own folder or generated
     if (included.rfind("./", 0) == 0 || included.rfind("../", 0) == 0 ||
         included.find("/../") != std::string::npos) {
         fs::path resolved = (fs::path(fileDir) / included).lexically_normal();
@@ -101,7 +111,7 @@ std::optional<std::string> Violation(const TLayer& from, const std::string& file
     return "runs upward: " + from.Folder + " may not include " + to->Folder + ", a higher layer";
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -113,7 +123,7 @@ int main(int argc, char** argv) {
     int violations = 0;
     for (const TLayer& layer : kLayers) {
         const fs::path folder = root / layer.Folder;
-        if (!fs::is_directory(folder)) continue;  // a layer not written yet
+        if (!fs::is_directory(folder)) continue; // a layer not written yet
         std::vector<fs::path> sources;
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             const std::string ext = entry.path().extension().string();

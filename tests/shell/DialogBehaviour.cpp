@@ -133,19 +133,20 @@ TEST_F(OptionsDialog, CancelAndTheCloseBoxChangeNothingAndTicksDoNotSurvive) {
 
 // Runs check in a child process that may not change the store (root may write anywhere, so the
 // child gives up its rights); the child's verdict is its exit status.
-template <typename Check>
-void WithReadOnlyStore(Check check) {
+template <typename Check> void WithReadOnlyStore(Check check) {
     const fs::path dir = StoreFile().parent_path();
-    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                          fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                             fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    fs::permissions(StoreFile(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(3);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
         check();
         _exit(::testing::Test::HasFailure() ? 1 : 0);
     }

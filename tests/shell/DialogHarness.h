@@ -35,7 +35,9 @@ protected:
             std::filesystem::remove_all(entry.path());
         InstallFontSubstitutes();
         App = std::make_unique<TApplication>();
-        App->OnException = [this](QObject*, const std::exception& E) { Reported.push_back(E.what()); };
+        App->OnException = [this](QObject*, const std::exception& E) {
+            Reported.push_back(E.what());
+        };
         // The first form is the application's main window; the dialogs come after it, as in the
         // program, so closing one of them does not end the application.
         Main = new TDXForm;
@@ -49,8 +51,7 @@ protected:
     // its window as a pointer would.
     static void Click(QWidget* control, QPoint local = QPoint(-1, -1)) {
         QWidget* window = control->window();
-        if (local == QPoint(-1, -1))
-            local = control->rect().center();
+        if (local == QPoint(-1, -1)) local = control->rect().center();
         const QPoint at = control->mapTo(window, local);
         QTest::mouseMove(window->windowHandle(), at);
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);

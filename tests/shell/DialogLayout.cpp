@@ -77,7 +77,8 @@ TEST_F(DialogLayout, RecordAndOptionsDialogsMatchTheirDefinitions) {
     EXPECT_FALSE(record.windowFlags() & Qt::WindowSystemMenuHint);
     ExpectButton(record.btnOK, "OK", QRect(192, 172, 110, 24));
     EXPECT_EQ(record.Label1->geometry(), QRect(96, 16, 279, 16));
-    EXPECT_EQ(record.Label1->text(), QLatin1String("You've beaten the high score! Enter your name;"));
+    EXPECT_EQ(record.Label1->text(),
+              QLatin1String("You've beaten the high score! Enter your name;"));
     EXPECT_EQ(TextColour(record.Label1), QColor(Qt::yellow));
     EXPECT_EQ(record.Label2->geometry(), QRect(120, 80, 40, 16));
     EXPECT_EQ(record.Label2->text(), QLatin1String("Name:"));
@@ -109,7 +110,8 @@ TEST_F(DialogLayout, RecordAndOptionsDialogsMatchTheirDefinitions) {
     }
     ExpectButton(options.btnCancel, "CANCEL", QRect(16, 168, 136, 28));
     ExpectButton(options.btnOK, "OK", QRect(232, 168, 136, 28));
-    EXPECT_EQ(TabOrder(&options), (std::vector<std::string>{"chkSound", "chkHighlight", "chkNumbered"}));
+    EXPECT_EQ(TabOrder(&options),
+              (std::vector<std::string>{"chkSound", "chkHighlight", "chkNumbered"}));
 }
 
 TEST_F(DialogLayout, WinnerStaysOnTopFollowsTheWidthAndKeepsEdits) {
@@ -118,8 +120,8 @@ TEST_F(DialogLayout, WinnerStaysOnTopFollowsTheWidthAndKeepsEdits) {
     const Qt::WindowFlags flags = winner.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
-    EXPECT_FALSE(flags & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags & (Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(winner.palette().color(QPalette::Window), QColor(Qt::black));
     ExpectFont(&winner, "Liberation Sans", 13, false);
     ExpectFont(winner.RichEdit1, "Liberation Sans", 13, false);
@@ -192,8 +194,9 @@ TEST_F(DialogLayout, HelpShowsItsThreePagesAndOpensOnTheFirstEveryTime) {
                      "to its original position before releasing the button and the move is then ",
                      "ignored.", "", "Click on 'Scramble' to begin a new game."}));
     EXPECT_EQ(help.rtfPrize->toPlainText(),
-              Lines({"", "is no prize if you solve the grid.", "", "However, you can purchase the Full Version and",
-                     "win a cash prize!", "", "Visit our website at www.marrowby.example to download.", "",
+              Lines({"", "is no prize if you solve the grid.", "",
+                     "However, you can purchase the Full Version and", "win a cash prize!", "",
+                     "Visit our website at www.marrowby.example to download.", "",
                      "All players of the Full Version must be 18 years or older."}));
     EXPECT_TRUE(help.rtfLegal->toPlainText().contains(QLatin1String("Copyright")));
     EXPECT_EQ(help.Label1->geometry(), QRect(8, 344, 436, 20));

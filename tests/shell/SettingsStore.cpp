@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -26,7 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Read(const std::string& name) { return ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name); }
+std::string Read(const std::string& name) {
+    return ReadRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name);
+}
 void Write(const std::string& name, const std::string& text) {
     WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name, text);
 }
@@ -34,8 +36,10 @@ void Write(const std::string& name, const std::string& text) {
 // Stores raw REG_SZ bytes, as another program might have left them.
 void WriteRaw(const char* name, const std::string& bytes) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, ZelvanKeyPath, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueEx(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(bytes.data()), DWORD(bytes.size())),
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, ZelvanKeyPath, 0, KEY_ALL_ACCESS, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueEx(key, name, REG_SZ, reinterpret_cast<const uint8_t*>(bytes.data()),
+                            DWORD(bytes.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);
 }
@@ -97,8 +101,8 @@ TEST_F(Settings, ReadingAValueNeverWrittenCreatesTheKeyButNoValue) {
 }
 
 TEST_F(Settings, TextEndsAtTheFirstZeroWithOrWithoutATerminator) {
-    WriteRaw("Bare", "1");                           // no terminating zero
-    WriteRaw("Padded", std::string("1\0\0\0", 4));   // trailing zeros
+    WriteRaw("Bare", "1");                            // no terminating zero
+    WriteRaw("Padded", std::string("1\0\0\0", 4));    // trailing zeros
     WriteRaw("Embedded", std::string("ab\0cd\0", 6)); // text behind an embedded zero is dropped
     WriteRaw("Empty", std::string("\0", 1));
     EXPECT_EQ(Read("Bare"), "1");
@@ -108,8 +112,8 @@ TEST_F(Settings, TextEndsAtTheFirstZeroWithOrWithoutATerminator) {
 }
 
 TEST_F(Settings, WrittenTextReadsBackTheSame) {
-    for (const std::string text : {"a,b", "a, b", ";x", "#x", " lead ", "@Variant(1)", "x=y", "\"q\"",
-                                   "back\\slash", "J\xC3\xBCrgen", " "}) {
+    for (const std::string text : {"a,b", "a, b", ";x", "#x", " lead ", "@Variant(1)", "x=y",
+                                   "\"q\"", "back\\slash", "J\xC3\xBCrgen", " "}) {
         Write("TopPlayer", text);
         EXPECT_EQ(Read("TopPlayer"), text);
     }
@@ -125,7 +129,7 @@ TEST_F(Settings, NonStringValueFailsTheReadAndSurvivesStartUp) {
     EXPECT_EQ(prefs.Highlight, "1");
     EXPECT_EQ(prefs.Numbered, "1");
     EXPECT_EQ(prefs.Errors, (std::vector<std::string>{"Invalid data type for 'Sound'",
-                                                       "Invalid data type for 'Highlight'"}));
+                                                      "Invalid data type for 'Highlight'"}));
     // What could not be read is left for the user, not overwritten with the default.
     const std::string file = ReadFile(StoreFile());
     EXPECT_NE(file.find("Sound=a, b"), std::string::npos) << file;
@@ -144,16 +148,14 @@ TEST_F(Settings, DataThatChangesBetweenSizeAndFetchFailsTheRead) {
 
     queries = 0;
     RegSetQueryHook([&](const std::string&) {
-        if (++queries == 2)
-            Write("TopPlayer", "Al");
+        if (++queries == 2) Write("TopPlayer", "Al");
     });
     EXPECT_EQ(Read("TopPlayer"), "Al"); // shorter data fits the buffer
     RegSetQueryHook(nullptr);
 
     queries = 0;
     RegSetQueryHook([&](const std::string&) {
-        if (++queries == 2)
-            Write("TopPlayer", "");
+        if (++queries == 2) Write("TopPlayer", "");
     });
     const THighScore record = LoadHighScore(); // TopPlayer read fails mid-way; start-up goes on
     EXPECT_EQ(record.TopLabel, "Top Player: Zelvan");
@@ -193,19 +195,18 @@ TEST_F(Settings, StoreWhoseDirectoryCannotBeMadeReadsEmptyAndSkipsWrites) {
 
 // Runs the check in a process without the rights to change the store: as an unprivileged user when
 // the tests run as root (root may write anywhere), else directly.
-template <typename Check>
-void AsUnprivileged(Check check) {
+template <typename Check> void AsUnprivileged(Check check) {
     if (geteuid() != 0) {
         check();
         return;
     }
-    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                          fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
         check();
         _exit(::testing::Test::HasFailure() ? 1 : 0);
     }
@@ -222,7 +223,8 @@ TEST_F(Settings, RefusedWriteIsReportedAndChangesNothing) {
     fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
                                                    fs::perms::group_read | fs::perms::group_exec |
                                                    fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(StoreFile(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     AsUnprivileged([] {
         EXPECT_EQ(Read("Sound"), "0");
         EXPECT_EQ(Expect([] { Write("TopPlayer", "Bob"); }), "Failed to set data for 'TopPlayer'");
@@ -247,13 +249,15 @@ TEST_F(Settings, LeftoverOrHeldLockFilesDoNotHoldStartUpUp) {
     ended.start(QStringLiteral("/bin/true"), {});
     ASSERT_TRUE(ended.waitForFinished(5000));
     const std::string host = QSysInfo::machineHostName().toStdString();
-    const std::string locks[] = {"", std::to_string(ended.processId()) + "\nzelvan\n" + host + "\n", "held"};
+    const std::string locks[] = {"", std::to_string(ended.processId()) + "\nzelvan\n" + host + "\n",
+                                 "held"};
     for (const std::string& lock : locks) {
         fs::remove(StoreFile());
         std::unique_ptr<QLockFile> holder;
         if (lock == "held") {
             fs::create_directories(StoreFile().parent_path());
-            holder = std::make_unique<QLockFile>(QString::fromStdString(StoreFile().string() + ".lock"));
+            holder =
+                std::make_unique<QLockFile>(QString::fromStdString(StoreFile().string() + ".lock"));
             ASSERT_TRUE(holder->tryLock(0));
         } else {
             WriteFile(StoreFile().string() + ".lock", lock);
@@ -269,9 +273,9 @@ TEST_F(Settings, LeftoverOrHeldLockFilesDoNotHoldStartUpUp) {
 
 TEST_F(Settings, ReadOnlyFolderWithoutAFileReadsEmptyAndSkipsWritesSilently) {
     fs::create_directories(StoreFile().parent_path());
-    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                                   fs::perms::group_exec | fs::perms::others_read |
-                                                   fs::perms::others_exec);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                                   fs::perms::group_read | fs::perms::group_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
     AsUnprivileged([] {
         EXPECT_EQ(Read("Sound"), "");
         EXPECT_EQ(Expect([] { Write("Sound", "0"); }), "<no error>");
@@ -285,11 +289,12 @@ TEST_F(Settings, ReadOnlyFolderWithoutAFileReadsEmptyAndSkipsWritesSilently) {
 
 TEST_F(Settings, ReadOnlyFolderWithAWritableFileIsWrittenInPlace) {
     Write("TopPlayer", "Ann");
-    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                     fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
-    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                                   fs::perms::group_exec | fs::perms::others_read |
-                                                   fs::perms::others_exec);
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write |
+                                     fs::perms::group_read | fs::perms::group_write |
+                                     fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                                   fs::perms::group_read | fs::perms::group_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
     AsUnprivileged([] {
         const TPreferences prefs = LoadPreferences();
         EXPECT_TRUE(prefs.Errors.empty()) << prefs.Errors.front();

@@ -36,11 +36,13 @@ TEST(Splash, LooksAndPictureAsDefined) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     TJPEGImage jpeg;
-    jpeg.LoadFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    jpeg.LoadFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       std::size_t(bytes.size()));
     const QImage picture = jpeg.ToImage();
     const QImage shown = splash.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), QSize(479, 328));
-    for (const QPoint p : {QPoint(0, 0), QPoint(478, 0), QPoint(0, 327), QPoint(478, 327), QPoint(240, 160)})
+    for (const QPoint p :
+         {QPoint(0, 0), QPoint(478, 0), QPoint(0, 327), QPoint(478, 327), QPoint(240, 160)})
         EXPECT_EQ(shown.pixel(p) & 0xFFFFFF, picture.pixel(p) & 0xFFFFFF) << p.x() << "," << p.y();
 }
 
@@ -76,7 +78,8 @@ TEST(Splash, DamagedPictureLeavesAnEmptyWindowAndSaysWhy) {
     damaged.close();
 
     TfrmSplash splash(nullptr, damaged.fileName());
-    EXPECT_NE(splash.PictureError().find("Splash picture cannot be shown"), std::string::npos) << splash.PictureError();
+    EXPECT_NE(splash.PictureError().find("Splash picture cannot be shown"), std::string::npos)
+        << splash.PictureError();
     EXPECT_TRUE(splash.Image1->pixmap().isNull());
     EXPECT_TRUE(splash.Timer1->isActive());
 

@@ -1,4 +1,5 @@
-// Tests of the wave data: RIFF reading and writing, hostile streams, and the block-wise sample memory.
+// Tests of the wave data: RIFF reading and writing, hostile streams, and the block-wise sample
+// memory.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,7 +19,8 @@ void Append(Bytes& out, const void* data, std::size_t size) {
     out.insert(out.end(), p, p + size);
 }
 void Append32(Bytes& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(std::uint8_t(v >> (8 * i)));
 }
 void Chunk(Bytes& out, const char* id, const Bytes& body, std::uint32_t claimedSize = UINT32_MAX) {
     Append(out, id, 4);
@@ -41,7 +43,8 @@ Bytes Riff(const Bytes& chunks) {
 }
 Bytes Samples(std::size_t n, std::uint8_t first = 1) {
     Bytes s(n);
-    for (std::size_t i = 0; i < n; ++i) s[i] = std::uint8_t(first + i * 7);
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = std::uint8_t(first + i * 7);
     return s;
 }
 Bytes PlainWave(const Bytes& samples, std::uint32_t rate = 8000) {
@@ -50,7 +53,9 @@ Bytes PlainWave(const Bytes& samples, std::uint32_t rate = 8000) {
     Chunk(chunks, "data", samples);
     return Riff(chunks);
 }
-Bytes Content(const TWave& w) { return Bytes(w.Data(), w.Data() + w.Size()); }
+Bytes Content(const TWave& w) {
+    return Bytes(w.Data(), w.Data() + w.Size());
+}
 
 // Runs the read and returns the error message ("" when it succeeded).
 std::string ReadError(TWave& wave, const Bytes& bytes) {
@@ -109,7 +114,7 @@ TEST(WaveData, WritesNothingWithoutFormatOrSamples) {
 
 TEST(WaveData, SkipsOtherChunksAndTakesTheLastFormatAndData) {
     Bytes chunks;
-    Chunk(chunks, "LIST", Samples(9));                 // odd size, skipped without a pad byte
+    Chunk(chunks, "LIST", Samples(9)); // odd size, skipped without a pad byte
     Chunk(chunks, "fmt ", Pcm(22050, 1, 8));
     Chunk(chunks, "data", Samples(5, 100));
     Chunk(chunks, "cue ", Samples(12));
@@ -237,8 +242,12 @@ TEST(WaveData, DamagedStreamsEitherReadOrFailCleanly) {
     for (int round = 0; round < 3000; ++round) {
         Bytes damaged = original;
         switch (round % 3) {
-        case 0: damaged[next() % damaged.size()] = std::uint8_t(next()); break;
-        case 1: damaged.resize(next() % damaged.size()); break;
+        case 0:
+            damaged[next() % damaged.size()] = std::uint8_t(next());
+            break;
+        case 1:
+            damaged.resize(next() % damaged.size());
+            break;
         default: { // the top byte of the fmt, LIST or data chunk's size
             static const std::size_t sizeFields[3] = {16, 40, 54};
             damaged[sizeFields[next() % 3] + 3] = std::uint8_t(next());

@@ -10,8 +10,7 @@
 // properties are set while it is loading and Loaded ends that, so, as in the program, the display
 // comes up on the form's first show. The holder destroys the form (and with it the control)
 // unless a test has already deleted it.
-template <class TControl = TDXDraw>
-class TDisplayForm {
+template <class TControl = TDXDraw> class TDisplayForm {
 public:
     TDisplayForm(int Width, int Height) : FForm(new TDXForm()) {
         FForm->resize(Width, Height);

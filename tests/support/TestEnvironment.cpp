@@ -10,8 +10,7 @@ std::string g_home;
 
 void RemoveHome() {
     std::error_code ec;
-    if (!g_home.empty())
-        std::filesystem::remove_all(g_home, ec);
+    if (!g_home.empty()) std::filesystem::remove_all(g_home, ec);
 }
 } // namespace
 
@@ -25,4 +24,6 @@ void PrepareTestEnvironment() {
     std::atexit(RemoveHome);
 }
 
-const std::string& TestConfigHome() { return g_home; }
+const std::string& TestConfigHome() {
+    return g_home;
+}

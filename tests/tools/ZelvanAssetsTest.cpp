@@ -32,7 +32,9 @@ TRun RunProgram(const QString& program, const QStringList& args) {
     return r;
 }
 
-TRun Tool(const QStringList& args) { return RunProgram(QString(ZELVAN_BIN_DIR) + "/zelvan-assets", args); }
+TRun Tool(const QStringList& args) {
+    return RunProgram(QString(ZELVAN_BIN_DIR) + "/zelvan-assets", args);
+}
 
 void Save(const QString& path, const Bytes& b) {
     QFile f(path);
@@ -61,21 +63,27 @@ std::uint32_t Noise(int x, int y, int salt) {
 // Pictures written through TDIB: every pixel and table entry from the noise function.
 Bytes Written(int w, int h, int bits, const TPixelFormat* format = nullptr) {
     TDIB dib;
-    if (format) dib.SetSize(w, h, bits, *format);
-    else dib.SetSize(w, h, bits);
+    if (format)
+        dib.SetSize(w, h, bits, *format);
+    else
+        dib.SetSize(w, h, bits);
     TRGBQuads table{};
     for (int i = 0; i < 256; ++i) {
         const std::uint32_t n = Noise(i, 0, 99);
-        table[std::size_t(i)] = TRGBQuad{std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), 0};
+        table[std::size_t(i)] =
+            TRGBQuad{std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), 0};
     }
     dib.SetColorTable(table);
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = dib.ScanLineForWrite(y);
-        for (int i = 0; i < dib.WidthBytes(); ++i) row[i] = std::uint8_t(Noise(i, y, bits));
+        for (int i = 0; i < dib.WidthBytes(); ++i)
+            row[i] = std::uint8_t(Noise(i, y, bits));
         if (bits == 32)
-            for (int x = 0; x < w; ++x) row[4 * x + 3] = 0;
+            for (int x = 0; x < w; ++x)
+                row[4 * x + 3] = 0;
         if (bits == 16 && format && IsFormat555(*format))
-            for (int x = 0; x < w; ++x) row[2 * x + 1] &= 0x7F;
+            for (int x = 0; x < w; ++x)
+                row[2 * x + 1] &= 0x7F;
     }
     TMemoryStream s;
     dib.SaveBitmapFile(s);
@@ -108,7 +116,8 @@ Bytes Core(int w, int h) {
     PutTable(info, 256, 3);
     Bytes pixels;
     for (int y = 0; y < h; ++y)
-        for (int i = 0; i < int(WidthBytes(w, 8)); ++i) pixels.push_back(std::uint8_t(Noise(i, y, 8)));
+        for (int i = 0; i < int(WidthBytes(w, 8)); ++i)
+            pixels.push_back(std::uint8_t(Noise(i, y, 8)));
     return FileOf(info, pixels);
 }
 
@@ -119,12 +128,14 @@ Bytes RunLength(int bits) {
     for (int y = 0; y < h; ++y) {
         if (bits == 8) {
             Append(data, {5, std::uint8_t(3 * y), 0, 5});
-            for (int i = 0; i < 5; ++i) data.push_back(std::uint8_t(40 + 9 * y + i));
-            data.push_back(0);  // pad the odd literal
+            for (int i = 0; i < 5; ++i)
+                data.push_back(std::uint8_t(40 + 9 * y + i));
+            data.push_back(0); // pad the odd literal
             Append(data, {3, std::uint8_t(200 - y)});
         } else {
             Append(data, {4, std::uint8_t(0x10 * (y + 1) + (15 - y)), 0, 5});
-            Append(data, {std::uint8_t(0x12 + y), std::uint8_t(0x34 + y), std::uint8_t(0x50 + y), 0});
+            Append(data,
+                   {std::uint8_t(0x12 + y), std::uint8_t(0x34 + y), std::uint8_t(0x50 + y), 0});
             Append(data, {2, std::uint8_t(0xE0 + y)});
         }
         Append(data, {0, 0});
@@ -146,17 +157,24 @@ TEST_F(ZelvanAssetsTest, PngMatchesAnIndependentDecoderForEveryKindOfBitmap) {
     if (convert.isEmpty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     const TPixelFormat f555 = MakeDIBPixelFormat(5, 5, 5), f565 = MakeDIBPixelFormat(5, 6, 5);
     const std::vector<std::pair<QString, Bytes>> files = {
-        {"mono", Written(37, 9, 1)},          {"four", Written(13, 5, 4)},
-        {"eight", Written(21, 11, 8)},        {"fields555", Written(9, 6, 16, &f555)},
-        {"fields565", Written(9, 6, 16, &f565)}, {"true24", Written(7, 5, 24)},
-        {"fields32", Written(6, 4, 32)},      {"plain16", Plain(5, 4, 16)},
-        {"plain32", Plain(5, 4, 32)},         {"topdown8", Plain(6, 5, 8, true)},
-        {"core8", Core(6, 3)},                {"rle8", RunLength(8)},
+        {"mono", Written(37, 9, 1)},
+        {"four", Written(13, 5, 4)},
+        {"eight", Written(21, 11, 8)},
+        {"fields555", Written(9, 6, 16, &f555)},
+        {"fields565", Written(9, 6, 16, &f565)},
+        {"true24", Written(7, 5, 24)},
+        {"fields32", Written(6, 4, 32)},
+        {"plain16", Plain(5, 4, 16)},
+        {"plain32", Plain(5, 4, 32)},
+        {"topdown8", Plain(6, 5, 8, true)},
+        {"core8", Core(6, 3)},
+        {"rle8", RunLength(8)},
         {"rle4", RunLength(4)},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name.toStdString());
-        const QString bmp = Path(name + ".bmp"), ours = Path(name + ".png"), theirs = Path(name + "-im.png");
+        const QString bmp = Path(name + ".bmp"), ours = Path(name + ".png"),
+                      theirs = Path(name + "-im.png");
         Save(bmp, bytes);
         const TRun r = Tool({"png", bmp, ours});
         ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
@@ -167,15 +185,18 @@ TEST_F(ZelvanAssetsTest, PngMatchesAnIndependentDecoderForEveryKindOfBitmap) {
         ASSERT_FALSE(a.isNull());
         ASSERT_EQ(a.size(), b.size());
         // 5-bit components may be widened to 8 bits by shifting or by scaling.
-        const int tolerance = name.contains("16") || name.contains("555") || name.contains("565") ? 8 : 0;
+        const int tolerance =
+            name.contains("16") || name.contains("555") || name.contains("565") ? 8 : 0;
         int bad = 0;
         for (int y = 0; y < a.height(); ++y)
             for (int x = 0; x < a.width(); ++x) {
                 const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                if (std::abs(qRed(p) - qRed(q)) > tolerance ||
+                    std::abs(qGreen(p) - qGreen(q)) > tolerance ||
                     std::abs(qBlue(p) - qBlue(q)) > tolerance) {
                     if (bad++ < 3)
-                        ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << p << " vs " << q;
+                        ADD_FAILURE()
+                            << "pixel " << x << "," << y << ": " << std::hex << p << " vs " << q;
                 }
             }
         EXPECT_EQ(bad, 0);
@@ -214,10 +235,11 @@ TEST_F(ZelvanAssetsTest, InfoDescribesPicturesAndWavesAndReportsErrors) {
     Save(Path("w.wav"), wave);
     r = Tool({"info", Path("w.wav")});
     EXPECT_EQ(r.Status, 0) << r.Err.toStdString();
-    EXPECT_EQ(r.Out.trimmed().toStdString(), "wave: PCM, 1 channels, 11025 Hz, 8 bits, 3 data bytes");
+    EXPECT_EQ(r.Out.trimmed().toStdString(),
+              "wave: PCM, 1 channels, 11025 Hz, 8 bits, 3 data bytes");
 
     Bytes bad = RunLength(8);
-    bad[14 + 14] = 7;  // bit count
+    bad[14 + 14] = 7; // bit count
     Save(Path("bad.bmp"), bad);
     r = Tool({"info", Path("bad.bmp")});
     EXPECT_EQ(r.Status, 1);
@@ -226,9 +248,10 @@ TEST_F(ZelvanAssetsTest, InfoDescribesPicturesAndWavesAndReportsErrors) {
     EXPECT_EQ(r.Status, 1);
     EXPECT_FALSE(QFile::exists(Path("bad.png")));
     Save(Path("short.bmp"), Bytes{'B', 'M', 1});
-    EXPECT_EQ(Tool({"info", Path("short.bmp")}).Err.trimmed().toStdString(), "error: DIB is invalid");
+    EXPECT_EQ(Tool({"info", Path("short.bmp")}).Err.trimmed().toStdString(),
+              "error: DIB is invalid");
     EXPECT_EQ(Tool({"info", Path("missing.bmp")}).Status, 1);
     EXPECT_EQ(Tool({"frobnicate"}).Status, 2);
 }
 
-}  // namespace
+} // namespace

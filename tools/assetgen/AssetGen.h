@@ -33,6 +33,7 @@ public:
     std::uint32_t Next();
     double Uniform() { return Next() / 4294967296.0; } // [0, 1)
     double Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
+
 private:
     std::uint64_t s;
 };
@@ -47,17 +48,20 @@ struct IndexedPicture {
 
 // Palette of `entries` colours for the given images: index 0 is black; with reserveLime, index
 // 127 is pure lime and nothing else is lime. The rest is cut from the images' colours.
-std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int entries, bool reserveLime);
+std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int entries,
+                               bool reserveLime);
 // Maps every pixel to its nearest palette entry, never to a reserved lime entry; `exact` pixels
 // equal to lime take the lime entry. dither adds a light position-only ordered dither, so a pixel's
 // index depends on that pixel alone.
-IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, bool reserveLime, bool dither);
+IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, bool reserveLime,
+                        bool dither);
 
 // The stored picture stream: length-prefixed "TDIB", 40-byte header, colour table, bottom-up rows.
 std::vector<std::uint8_t> PictureStream(const IndexedPicture& picture);
 
 // Space backdrop: dark starfield with nebula and a spiral galaxy centred at (gx, gy).
-QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadius, std::uint64_t seed);
+QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadius,
+                 std::uint64_t seed);
 // Title logo: the name in an elliptical ring, centred at (cx, cy), scale 1 = the frame's size.
 void DrawLogo(QImage& image, const Fonts& fonts, double cx, double cy, double scale);
 
@@ -66,7 +70,8 @@ QImage DrawFrame(const Fonts& fonts, bool numbered);
 // The tile sheet in 32 bits: 200 patterns of 34 × 34.
 QImage DrawTileSheet(const Fonts& fonts);
 // One tile's look, used by the sheet and the splash.
-void DrawTile(QImage& image, int x, int y, int number, bool highlighted, const Fonts& fonts, int size = Cell);
+void DrawTile(QImage& image, int x, int y, int number, bool highlighted, const Fonts& fonts,
+              int size = Cell);
 QImage DrawSplash(const Fonts& fonts);
 // The icon at `size` pixels, one of IconSizes() (the icon theme's sizes); each size has its own
 // pixel layout. Throws for any other size.

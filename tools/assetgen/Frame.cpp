@@ -25,12 +25,14 @@ QRgb BorderPixel(int x, int y) {
     const QRgb light = qRgb(222, 220, 255), lighter = qRgb(246, 244, 255);
     const QRgb shade = qRgb(88, 84, 170), deeper = qRgb(52, 48, 120);
 
-    const int toLeft = x - FrameLeft, toRight = FrameRight - x, toTop = y - FrameTop, toBottom = FrameBottom - y;
+    const int toLeft = x - FrameLeft, toRight = FrameRight - x, toTop = y - FrameTop,
+              toBottom = FrameBottom - y;
     const int outer = std::min({toLeft, toRight, toTop, toBottom});
     if (outer < OuterBevel) {
         // Raised outer edge: lit from the top left. At the corners the nearer edge wins, with the
         // top-right and bottom-left corners mitred along the diagonal.
-        const bool lit = (outer == toLeft && toLeft <= toBottom) || (outer == toTop && toTop <= toRight);
+        const bool lit =
+            (outer == toLeft && toLeft <= toBottom) || (outer == toTop && toTop <= toRight);
         const double t = double(outer) / OuterBevel;
         return lit ? Mix(lighter, light, t) : Mix(deeper, shade, t);
     }
@@ -60,7 +62,8 @@ void DrawBorderNumbers(QImage& image, const Fonts& fonts) {
     font.setWeight(QFont::Bold);
     font.setPixelSize(9); // "10" must fit the nine-pixel face of the left border
     font.setHintingPreference(QFont::PreferFullHinting);
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     p.setFont(font);
     // The figures stay inside the top and left borders.
     QRegion border(QRect(FrameLeft, FrameTop, FrameRight - FrameLeft + 1, BoardTop - FrameTop));
@@ -107,7 +110,8 @@ QImage DrawFrame(const Fonts& fonts, bool numbered) {
     for (int y = FrameTop; y <= FrameBottom; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = FrameLeft; x <= FrameRight; ++x) {
-            const bool hole = x >= BoardLeft && x <= BoardRight && y >= BoardTop && y <= BoardBottom;
+            const bool hole =
+                x >= BoardLeft && x <= BoardRight && y >= BoardTop && y <= BoardBottom;
             line[x] = hole ? qRgb(0, 255, 0) : BorderPixel(x, y);
         }
     }

@@ -5,8 +5,8 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <algorithm>
-#include <string>
 #include <stdexcept>
+#include <string>
 
 namespace assetgen {
 
@@ -25,10 +25,8 @@ struct IconLayout {
 
 constexpr IconLayout Layouts[] = {
     {16, 2, 5, 2, 1, 1.0, 3.0, 0}, // numbers would be a blur at five pixels
-    {32, 3, 12, 2, 1, 1.0, 5.0, 11},
-    {48, 4, 18, 4, 1, 1.5, 7.5, 16},
-    {64, 6, 24, 4, 2, 2.0, 10.0, 22},
-    {128, 12, 48, 8, 4, 4.0, 20.0, 44},
+    {32, 3, 12, 2, 1, 1.0, 5.0, 11},     {48, 4, 18, 4, 1, 1.5, 7.5, 16},
+    {64, 6, 24, 4, 2, 2.0, 10.0, 22},    {128, 12, 48, 8, 4, 4.0, 20.0, 44},
     {256, 24, 96, 16, 8, 8.0, 40.0, 88},
 };
 
@@ -43,7 +41,8 @@ const IconLayout& LayoutFor(int size) {
 const std::vector<int>& IconSizes() {
     static const std::vector<int> sizes = [] {
         std::vector<int> all;
-        for (const IconLayout& layout : Layouts) all.push_back(layout.Size);
+        for (const IconLayout& layout : Layouts)
+            all.push_back(layout.Size);
         return all;
     }();
     return sizes;
@@ -72,17 +71,20 @@ QImage DrawIcon(const Fonts& fonts, int size) {
     p.setRenderHint(QPainter::TextAntialiasing, size > 32);
     const QFontMetrics metrics(font);
     for (int i = 0; i < 4; ++i) {
-        const int x = L.Margin + (i % 2) * (L.Tile + L.Gap), y = L.Margin + (i / 2) * (L.Tile + L.Gap);
+        const int x = L.Margin + (i % 2) * (L.Tile + L.Gap),
+                  y = L.Margin + (i / 2) * (L.Tile + L.Gap);
         const bool highlighted = i == 3;
         const QColor edge = highlighted ? QColor(176, 160, 104) : QColor(128, 128, 196);
-        p.fillRect(x, y, L.Tile, L.Tile, highlighted ? QColor(255, 255, 128) : QColor(222, 222, 255));
+        p.fillRect(x, y, L.Tile, L.Tile,
+                   highlighted ? QColor(255, 255, 128) : QColor(222, 222, 255));
         p.fillRect(x, y + L.Tile - L.Edge, L.Tile, L.Edge, edge);
         p.fillRect(x + L.Tile - L.Edge, y, L.Edge, L.Tile, edge);
         if (L.Digit == 0) continue;
         const QString text = QString::number(i + 1);
         const QRect ink = metrics.tightBoundingRect(text);
         p.setPen(highlighted ? QColor(128, 64, 0) : QColor(0, 0, 128));
-        p.drawText(x + (L.Tile - ink.width()) / 2 - ink.left(), y + (L.Tile - ink.height()) / 2 - ink.top(), text);
+        p.drawText(x + (L.Tile - ink.width()) / 2 - ink.left(),
+                   y + (L.Tile - ink.height()) / 2 - ink.top(), text);
     }
     return image;
 }
@@ -92,12 +94,14 @@ std::vector<std::uint8_t> EncodePng(const QImage& image) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) throw std::runtime_error("cannot encode PNG: " + writer.errorString().toStdString());
+    if (!writer.write(image))
+        throw std::runtime_error("cannot encode PNG: " + writer.errorString().toStdString());
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::vector<std::uint8_t> EncodeIcon(const QImage& source) {
-    if (source.width() != 32 || source.height() != 32) throw std::runtime_error("the icon must be 32 x 32");
+    if (source.width() != 32 || source.height() != 32)
+        throw std::runtime_error("the icon must be 32 x 32");
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
     // Transparent pixels become black colour pixels under a set mask bit.
     QImage opaque(32, 32, QImage::Format_RGB32);
@@ -111,8 +115,14 @@ std::vector<std::uint8_t> EncodeIcon(const QImage& source) {
 
     std::vector<std::uint8_t> out;
     auto put8 = [&](unsigned v) { out.push_back(std::uint8_t(v)); };
-    auto put16 = [&](unsigned v) { put8(v & 0xFF); put8(v >> 8 & 0xFF); };
-    auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    auto put16 = [&](unsigned v) {
+        put8(v & 0xFF);
+        put8(v >> 8 & 0xFF);
+    };
+    auto put32 = [&](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
     const std::uint32_t xorBytes = 16 * 32, andBytes = 4 * 32;
     const std::uint32_t imageBytes = 40 + 16 * 4 + xorBytes + andBytes;
     // Icon directory with one entry.
@@ -148,7 +158,8 @@ std::vector<std::uint8_t> EncodeIcon(const QImage& source) {
     }
     for (int y = 31; y >= 0; --y)
         for (int x = 0; x < 32; x += 2)
-            put8(unsigned(picture.Pixels[std::size_t(y) * 32 + x] << 4 | picture.Pixels[std::size_t(y) * 32 + x + 1]));
+            put8(unsigned(picture.Pixels[std::size_t(y) * 32 + x] << 4 |
+                          picture.Pixels[std::size_t(y) * 32 + x + 1]));
     for (int y = 31; y >= 0; --y)
         for (int byte = 0; byte < 4; ++byte) {
             unsigned bits = 0;

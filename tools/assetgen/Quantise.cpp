@@ -19,7 +19,8 @@ QImage IndexedPicture::ToImage() const {
     QImage img(Width, Height, QImage::Format_RGB32);
     for (int y = 0; y < Height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < Width; ++x) line[x] = Palette[Pixels[std::size_t(y) * Width + x]];
+        for (int x = 0; x < Width; ++x)
+            line[x] = Palette[Pixels[std::size_t(y) * Width + x]];
     }
     return img;
 }
@@ -44,7 +45,8 @@ void Measure(Box& box) {
             sum[k] += double(e.c[k]) * e.count;
             sq[k] += double(e.c[k]) * e.c[k] * e.count;
         }
-    for (const Entry& e : box.entries) n += e.count;
+    for (const Entry& e : box.entries)
+        n += e.count;
     box.error = 0;
     for (int k = 0; k < 3; ++k) {
         box.mean[k] = n > 0 ? sum[k] / n : 0;
@@ -71,10 +73,11 @@ bool Split(Box& box, Box& other) {
         const double var = (sq[k] - sum[k] * sum[k] / n) * weight[k];
         if (var > best) best = var, axis = k;
     }
-    std::stable_sort(box.entries.begin(), box.entries.end(), [axis](const Entry& a, const Entry& b) {
-        if (a.c[axis] != b.c[axis]) return a.c[axis] < b.c[axis];
-        return std::memcmp(a.c, b.c, 3) < 0;
-    });
+    std::stable_sort(box.entries.begin(), box.entries.end(),
+                     [axis](const Entry& a, const Entry& b) {
+                         if (a.c[axis] != b.c[axis]) return a.c[axis] < b.c[axis];
+                         return std::memcmp(a.c, b.c, 3) < 0;
+                     });
     double acc = 0;
     std::size_t cut = 1;
     for (std::size_t i = 0; i < box.entries.size(); ++i) {
@@ -100,8 +103,10 @@ constexpr QRgb Lime = 0xFF00FF00u;
 
 } // namespace
 
-std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int entries, bool reserveLime) {
-    std::map<std::uint32_t, std::uint32_t> histogram; // ordered: the result never depends on hashing
+std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int entries,
+                               bool reserveLime) {
+    std::map<std::uint32_t, std::uint32_t>
+        histogram; // ordered: the result never depends on hashing
     for (const QImage* image : images)
         for (int y = 0; y < image->height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image->constScanLine(y));
@@ -114,13 +119,15 @@ std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int ent
     const int free = entries - 1 - (reserveLime ? 1 : 0);
     std::vector<Box> boxes(1);
     for (const auto& [rgb, count] : histogram)
-        boxes[0].entries.push_back({{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb)}, count});
+        boxes[0].entries.push_back(
+            {{std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb)}, count});
     Measure(boxes[0]);
     if (boxes[0].entries.empty()) boxes.clear();
     while (int(boxes.size()) < free) {
         std::size_t worst = boxes.size();
         for (std::size_t i = 0; i < boxes.size(); ++i)
-            if (boxes[i].entries.size() > 1 && (worst == boxes.size() || boxes[i].error > boxes[worst].error))
+            if (boxes[i].entries.size() > 1 &&
+                (worst == boxes.size() || boxes[i].error > boxes[worst].error))
                 worst = i;
         if (worst == boxes.size()) break;
         Box other;
@@ -149,7 +156,8 @@ std::vector<QRgb> BuildPalette(const std::vector<const QImage*>& images, int ent
     return palette;
 }
 
-IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, bool reserveLime, bool dither) {
+IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, bool reserveLime,
+                        bool dither) {
     static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     IndexedPicture out;
     out.Width = image.width();
@@ -167,7 +175,8 @@ IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, b
                 index = LimeIndex;
             } else {
                 const int d = dither ? (bayer[y & 3][x & 3] - 7) / 3 : 0; // about ±2 levels
-                const int r = std::clamp(qRed(c) + d, 0, 255), g = std::clamp(qGreen(c) + d, 0, 255),
+                const int r = std::clamp(qRed(c) + d, 0, 255),
+                          g = std::clamp(qGreen(c) + d, 0, 255),
                           b = std::clamp(qBlue(c) + d, 0, 255);
                 const std::uint32_t key = std::uint32_t(r) << 16 | g << 8 | b;
                 auto hit = memo.find(key);
@@ -193,11 +202,18 @@ IndexedPicture Quantise(const QImage& image, const std::vector<QRgb>& palette, b
 std::vector<std::uint8_t> PictureStream(const IndexedPicture& picture) {
     std::vector<std::uint8_t> out;
     auto put8 = [&](unsigned v) { out.push_back(std::uint8_t(v)); };
-    auto put16 = [&](unsigned v) { put8(v & 0xFF); put8(v >> 8 & 0xFF); };
-    auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    auto put16 = [&](unsigned v) {
+        put8(v & 0xFF);
+        put8(v >> 8 & 0xFF);
+    };
+    auto put32 = [&](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
     const int widthBytes = (8 * picture.Width + 31) / 32 * 4;
     put8(4);
-    for (char ch : {'T', 'D', 'I', 'B'}) put8(std::uint8_t(ch));
+    for (char ch : {'T', 'D', 'I', 'B'})
+        put8(std::uint8_t(ch));
     put32(40);
     put32(std::uint32_t(picture.Width));
     put32(std::uint32_t(picture.Height)); // positive: rows bottom-up

@@ -58,7 +58,8 @@ TWave MakeBlip() {
         // A glide of a fifth, A5 to E6, with a soft octave overtone.
         const double freq = 880 * std::pow(1.5, std::min(1.0, progress * 1.8));
         phase += 2 * Pi * freq / rate;
-        const double tone = std::sin(phase) + 0.22 * std::sin(2 * phase) + 0.06 * std::sin(3 * phase);
+        const double tone =
+            std::sin(phase) + 0.22 * std::sin(2 * phase) + 0.06 * std::sin(3 * phase);
         const double envelope = std::exp(-t / 0.045);
         s[std::size_t(i)] = tone * envelope * 0.62 * Fade(i, count, 44, 160);
     }

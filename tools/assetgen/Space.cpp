@@ -16,7 +16,8 @@ constexpr double Pi = 3.14159265358979323846;
 
 // Lattice value noise with a fixed integer hash, smoothly interpolated.
 double Lattice(int x, int y, std::uint32_t seed) {
-    std::uint32_t h = std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + seed * 2246822519u;
+    std::uint32_t h =
+        std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xFFFFFF) / double(0xFFFFFF);
@@ -66,15 +67,20 @@ struct Light {
 
 void StarColour(Rng& rng, double& r, double& g, double& b) {
     const double t = rng.Uniform();
-    if (t < 0.35) r = 0.75, g = 0.85, b = 1.0;      // blue-white
-    else if (t < 0.75) r = 1.0, g = 1.0, b = 1.0;   // white
-    else if (t < 0.92) r = 1.0, g = 0.92, b = 0.75; // yellow
-    else r = 1.0, g = 0.72, b = 0.55;               // orange
+    if (t < 0.35)
+        r = 0.75, g = 0.85, b = 1.0; // blue-white
+    else if (t < 0.75)
+        r = 1.0, g = 1.0, b = 1.0; // white
+    else if (t < 0.92)
+        r = 1.0, g = 0.92, b = 0.75; // yellow
+    else
+        r = 1.0, g = 0.72, b = 0.55; // orange
 }
 
 } // namespace
 
-QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadius, std::uint64_t seed) {
+QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadius,
+                 std::uint64_t seed) {
     Light light(width, height);
     const std::uint32_t s32 = std::uint32_t(seed);
 
@@ -85,7 +91,8 @@ QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadiu
             const double n2 = Fbm(x / 60.0 + 17.3, y / 60.0 - 4.1, s32 + 7);
             const double dx = (x - gx) / (galaxyRadius * 3.2), dy = (y - gy) / (galaxyRadius * 2.4);
             const double nearGalaxy = std::exp(-(dx * dx + dy * dy));
-            const double violet = std::pow(std::max(0.0, n1 - 0.35) / 0.65, 2.2) * (0.55 + 0.9 * nearGalaxy);
+            const double violet =
+                std::pow(std::max(0.0, n1 - 0.35) / 0.65, 2.2) * (0.55 + 0.9 * nearGalaxy);
             const double blue = std::pow(std::max(0.0, n2 - 0.45) / 0.55, 2.0) * 0.7;
             double* p = &light.px[(std::size_t(y) * width + x) * 3];
             p[0] = 0.010 + violet * 0.16 + blue * 0.02;
@@ -105,20 +112,23 @@ QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadiu
             const double u = dx * c + dy * s, v = (-dx * s + dy * c) / tilt;
             const double r = std::sqrt(u * u + v * v) / galaxyRadius;
             const double theta = std::atan2(v, u);
-            const double core = 1.7 * std::exp(-(r / 0.07) * (r / 0.07)) + 0.55 * std::exp(-r / 0.14);
+            const double core =
+                1.7 * std::exp(-(r / 0.07) * (r / 0.07)) + 0.55 * std::exp(-r / 0.14);
             double arms = 0;
             for (int arm = 0; arm < 2; ++arm) {
                 double d = theta - winding * std::log(r + 0.02) - arm * Pi;
                 d = std::remainder(d, 2 * Pi);
                 const double band = std::exp(-d * d / (2 * 0.50 * 0.50));
-                const double lane = 1 - 0.55 * std::exp(-(d + 0.38) * (d + 0.38) / (2 * 0.11 * 0.11));
+                const double lane =
+                    1 - 0.55 * std::exp(-(d + 0.38) * (d + 0.38) / (2 * 0.11 * 0.11));
                 arms += band * lane;
             }
             const double rise = std::clamp((r - 0.05) / 0.18, 0.0, 1.0);
             const double clump = 0.55 + 0.9 * Fbm(x / 7.0, y / 7.0, s32 + 31, 4);
             arms *= rise * std::exp(-r / 0.48) * clump * 1.05;
             const double halo = 0.10 * std::exp(-r / 0.55);
-            light.Add(x, y, core * 1.00 + arms * 0.62 + halo * 0.55, core * 0.90 + arms * 0.70 + halo * 0.6,
+            light.Add(x, y, core * 1.00 + arms * 0.62 + halo * 0.55,
+                      core * 0.90 + arms * 0.70 + halo * 0.6,
                       core * 0.72 + arms * 1.00 + halo * 1.0);
         }
     Rng rng(seed);
@@ -127,11 +137,13 @@ QImage DrawSpace(int width, int height, double gx, double gy, double galaxyRadiu
         const int arm = int(rng.Next() & 1);
         const double r = rng.Range(0.16, 0.95);
         const double theta = winding * std::log(r + 0.02) + arm * Pi + rng.Range(-0.25, 0.25);
-        const double u = r * galaxyRadius * std::cos(theta), v = r * galaxyRadius * std::sin(theta) * tilt;
+        const double u = r * galaxyRadius * std::cos(theta),
+                     v = r * galaxyRadius * std::sin(theta) * tilt;
         const double x = gx + u * c - v * s, y = gy + u * s + v * c;
         const bool pink = rng.Uniform() < 0.55;
         const double k = rng.Range(0.25, 0.6) * (1.1 - r * 0.6);
-        light.Spot(x, y, rng.Range(0.6, 1.3), k * (pink ? 1.0 : 0.6), k * (pink ? 0.45 : 0.75), k * (pink ? 0.75 : 1.0));
+        light.Spot(x, y, rng.Range(0.6, 1.3), k * (pink ? 1.0 : 0.6), k * (pink ? 0.45 : 0.75),
+                   k * (pink ? 0.75 : 1.0));
     }
 
     // Stars: many faint points, fewer bright ones, a handful with spikes.
@@ -190,7 +202,8 @@ void DrawLogo(QImage& image, const Fonts& fonts, double cx, double cy, double sc
     auto ring = [&](bool front) {
         p.save();
         // The back half of the ring passes behind the name, the front half before it.
-        p.setClipRect(QRectF(-rx - 20 * scale, front ? 0 : -ry - 20 * scale, 2 * rx + 40 * scale, ry + 20 * scale));
+        p.setClipRect(QRectF(-rx - 20 * scale, front ? 0 : -ry - 20 * scale, 2 * rx + 40 * scale,
+                             ry + 20 * scale));
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(QColor(20, 10, 40, 150), 9.5 * scale));
         p.drawEllipse(QPointF(0, 0), rx, ry);
@@ -204,7 +217,8 @@ void DrawLogo(QImage& image, const Fonts& fonts, double cx, double cy, double sc
 
     QFont font(fonts.Rounded);
     font.setPixelSize(int(std::lround(50 * scale)));
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5 * scale);
     QPainterPath text;
     text.addText(0, 0, font, QStringLiteral("Zelvan"));
@@ -212,7 +226,8 @@ void DrawLogo(QImage& image, const Fonts& fonts, double cx, double cy, double sc
     text.translate(-box.center());
     // Glow, outline, then the gradient face with a light top edge.
     for (int i = 4; i >= 1; --i) {
-        p.setPen(QPen(QColor(150, 110, 255, 34), (2.0 + i * 2.6) * scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(QColor(150, 110, 255, 34), (2.0 + i * 2.6) * scale, Qt::SolidLine,
+                      Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(text);
     }

@@ -55,25 +55,31 @@ QImage DrawSplash(const Fonts& fonts) {
 
     QFont tagline(fonts.Rounded);
     tagline.setPixelSize(21);
-    tagline.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    tagline.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     p.setFont(tagline);
     p.setPen(QColor(30, 20, 70));
-    p.drawText(QRect(1, 241, 479, 30), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Slide the rows. Restore the order."));
+    p.drawText(QRect(1, 241, 479, 30), Qt::AlignHCenter | Qt::AlignVCenter,
+               QStringLiteral("Slide the rows. Restore the order."));
     p.setPen(QColor(236, 232, 255));
-    p.drawText(QRect(0, 240, 479, 30), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Slide the rows. Restore the order."));
+    p.drawText(QRect(0, 240, 479, 30), Qt::AlignHCenter | Qt::AlignVCenter,
+               QStringLiteral("Slide the rows. Restore the order."));
 
     QFont small(fonts.Sans);
     small.setPixelSize(13);
     small.setHintingPreference(QFont::PreferFullHinting);
-    small.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    small.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     p.setFont(small);
     p.setPen(QColor(190, 184, 255));
-    p.drawText(QRect(14, 294, 300, 24), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("www.marrowby.example"));
+    p.drawText(QRect(14, 294, 300, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("www.marrowby.example"));
     QFont version(fonts.Rounded);
     version.setPixelSize(15);
     p.setFont(version);
     p.setPen(QColor(255, 220, 130));
-    p.drawText(QRect(179, 294, 286, 24), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Free  v1.0"));
+    p.drawText(QRect(179, 294, 286, 24), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("Free  v1.0"));
     return image;
 }
 

@@ -6,7 +6,8 @@
 
 namespace assetgen {
 
-void DrawTile(QImage& image, int x0, int y0, int number, bool highlighted, const Fonts& fonts, int size) {
+void DrawTile(QImage& image, int x0, int y0, int number, bool highlighted, const Fonts& fonts,
+              int size) {
     const QColor face = highlighted ? QColor(255, 255, 222) : QColor(222, 222, 255);
     const QColor light = highlighted ? QColor(255, 255, 250) : QColor(250, 250, 255);
     const QColor dark = highlighted ? QColor(176, 160, 104) : QColor(128, 128, 196);
@@ -24,7 +25,8 @@ void DrawTile(QImage& image, int x0, int y0, int number, bool highlighted, const
     font.setWeight(QFont::Bold);
     font.setPixelSize(int(std::lround((number >= 100 ? 15 : 16) * size / double(Cell))));
     font.setHintingPreference(QFont::PreferFullHinting);
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
     p.setFont(font);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QString text = QString::number(number);

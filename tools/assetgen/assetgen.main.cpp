@@ -14,7 +14,8 @@ namespace assetgen {
 Fonts LoadFonts() {
     auto load = [](const char* path) {
         const int id = QFontDatabase::addApplicationFont(QString::fromUtf8(path));
-        const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+        const QStringList families =
+            id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
         if (families.isEmpty())
             throw std::runtime_error(std::string("cannot load font ") + path +
                                      " (install fonts-liberation and fonts-quicksand)");
@@ -36,9 +37,11 @@ using namespace assetgen;
 void Write(const QString& path, const std::vector<std::uint8_t>& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) !=
+            qint64(bytes.size()) ||
         !file.commit())
-        throw std::runtime_error("cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " +
+                                 file.errorString().toStdString());
 }
 
 void WriteText(const QString& path, const std::string& text) {
@@ -49,15 +52,18 @@ void WriteText(const QString& path, const std::string& text) {
 void CheckSeeThrough(const IndexedPicture& picture, const char* what) {
     for (int y = 0; y < picture.Height; ++y)
         for (int x = 0; x < picture.Width; ++x) {
-            const bool board = x >= BoardLeft && x <= BoardRight && y >= BoardTop && y <= BoardBottom;
+            const bool board =
+                x >= BoardLeft && x <= BoardRight && y >= BoardTop && y <= BoardBottom;
             if ((picture.Pixels[std::size_t(y) * picture.Width + x] == LimeIndex) != board)
-                throw std::runtime_error(std::string(what) + ": see-through area is not exactly the board");
+                throw std::runtime_error(std::string(what) +
+                                         ": see-through area is not exactly the board");
         }
 }
 
 void SavePng(const QString& dir, const char* name, const QImage& image) {
     if (dir.isEmpty()) return;
-    if (!image.save(dir + "/" + name)) throw std::runtime_error(std::string("cannot write PNG ") + name);
+    if (!image.save(dir + "/" + name))
+        throw std::runtime_error(std::string("cannot write PNG ") + name);
 }
 
 const char* const ResourceList =
@@ -83,8 +89,10 @@ int main(int argc, char** argv) {
     QString outDir, pngDir;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == "--png" && i + 1 < argc) pngDir = QString::fromLocal8Bit(argv[++i]);
-        else if (outDir.isEmpty() && !arg.startsWith("-")) outDir = arg;
+        if (arg == "--png" && i + 1 < argc)
+            pngDir = QString::fromLocal8Bit(argv[++i]);
+        else if (outDir.isEmpty() && !arg.startsWith("-"))
+            outDir = arg;
         else {
             std::fprintf(stderr, "usage: assetgen OUTDIR [--png DIR]\n");
             return 2;
@@ -95,8 +103,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
-        if (!pngDir.isEmpty() && !QDir().mkpath(pngDir)) throw std::runtime_error("cannot create " + pngDir.toStdString());
+        if (!QDir().mkpath(outDir))
+            throw std::runtime_error("cannot create " + outDir.toStdString());
+        if (!pngDir.isEmpty() && !QDir().mkpath(pngDir))
+            throw std::runtime_error("cannot create " + pngDir.toStdString());
         const Fonts fonts = LoadFonts();
 
         const QImage plain = DrawFrame(fonts, false);
@@ -112,7 +122,8 @@ int main(int argc, char** argv) {
         Write(outDir + "/frame-numbered.dib", PictureStream(frame2));
 
         const QImage sheet = DrawTileSheet(fonts);
-        const IndexedPicture tiles = Quantise(sheet, BuildPalette({&sheet}, 256, false), false, false);
+        const IndexedPicture tiles =
+            Quantise(sheet, BuildPalette({&sheet}, 256, false), false, false);
         Write(outDir + "/tiles.dib", PictureStream(tiles));
 
         Write(outDir + "/click.wav", MakeClick().SaveToBytes());
@@ -124,9 +135,11 @@ int main(int argc, char** argv) {
         const QImage icon = DrawIcon(fonts, 32);
         Write(outDir + "/zelvan.ico", EncodeIcon(icon));
         // The icon theme's pictures, one drawing per size; installed, not compiled in.
-        if (!QDir().mkpath(outDir + "/icons")) throw std::runtime_error("cannot create " + outDir.toStdString() + "/icons");
+        if (!QDir().mkpath(outDir + "/icons"))
+            throw std::runtime_error("cannot create " + outDir.toStdString() + "/icons");
         for (int size : IconSizes())
-            Write(outDir + QString("/icons/zelvan-%1.png").arg(size), EncodePng(DrawIcon(fonts, size)));
+            Write(outDir + QString("/icons/zelvan-%1.png").arg(size),
+                  EncodePng(DrawIcon(fonts, size)));
 
         WriteText(outDir + "/assets.qrc", ResourceList);
 

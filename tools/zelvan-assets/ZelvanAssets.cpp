@@ -16,14 +16,16 @@ namespace {
 
 QByteArray ReadAll(const std::string& fileName) {
     QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly)) throw EStreamError(Format("Cannot open file \"%s\"", fileName.c_str()));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EStreamError(Format("Cannot open file \"%s\"", fileName.c_str()));
     return file.readAll();
 }
 
 std::uint32_t Get32(const QByteArray& b, qsizetype at) {
     if (at + 4 > b.size()) return 0;
     const auto* p = reinterpret_cast<const std::uint8_t*>(b.constData() + at);
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 
 // Reads a picture: a bitmap file when it starts with "BM", else a stored picture value.
@@ -46,24 +48,29 @@ std::string DescribePicture(const QByteArray& bytes) {
     const std::uint32_t compression = small ? 0 : Get32(bytes, header + 16);
     const std::uint32_t colorsUsed = small ? 0 : Get32(bytes, header + 32);
     const bool topDown = !small && std::int32_t(Get32(bytes, header + 8)) < 0;
-    static const char* const kCompression[] = {"none", "run-length 8", "run-length 4", "bit fields"};
-    return Format("picture: %d x %d, %d bits per pixel, compression %s, colours used %u%s", dib.Width(),
-                  dib.Height(), dib.BitCount(), kCompression[compression & 3], colorsUsed,
-                  topDown ? ", top-down" : "");
+    static const char* const kCompression[] = {"none", "run-length 8", "run-length 4",
+                                               "bit fields"};
+    return Format("picture: %d x %d, %d bits per pixel, compression %s, colours used %u%s",
+                  dib.Width(), dib.Height(), dib.BitCount(), kCompression[compression & 3],
+                  colorsUsed, topDown ? ", top-down" : "");
 }
 
 std::string DescribeWave(const QByteArray& bytes) {
     TWave wave;
-    wave.LoadFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    wave.LoadFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       std::size_t(bytes.size()));
     const TWaveFormatEx f = wave.Format();
-    const std::string format = f.wFormatTag == WAVE_FORMAT_PCM ? "PCM" : Format("format 0x%04X", f.wFormatTag);
-    return Format("wave: %s, %u channels, %u Hz, %u bits, %d data bytes", format.c_str(), unsigned(f.nChannels),
-                  unsigned(f.nSamplesPerSec), unsigned(f.wBitsPerSample), wave.Size());
+    const std::string format =
+        f.wFormatTag == WAVE_FORMAT_PCM ? "PCM" : Format("format 0x%04X", f.wFormatTag);
+    return Format("wave: %s, %u channels, %u Hz, %u bits, %d data bytes", format.c_str(),
+                  unsigned(f.nChannels), unsigned(f.nSamplesPerSec), unsigned(f.wBitsPerSample),
+                  wave.Size());
 }
 
 int Info(const std::string& fileName) {
     const QByteArray bytes = ReadAll(fileName);
-    const std::string line = bytes.startsWith("RIFF") ? DescribeWave(bytes) : DescribePicture(bytes);
+    const std::string line =
+        bytes.startsWith("RIFF") ? DescribeWave(bytes) : DescribePicture(bytes);
     std::printf("%s\n", line.c_str());
     return 0;
 }
@@ -82,8 +89,9 @@ int Png(const std::string& fileName, const std::string& out) {
     QImage image(surface.Width(), surface.Height(), QImage::Format_RGB32);
     if (image.isNull()) throw EOutOfMemory("Out of memory");
     TDeviceContext dc{image};
-    image = QImage();  // the context holds the only reference, so the copy lands in place
-    const bool copied = BitBlt(&dc, 0, 0, surface.Width(), surface.Height(), surface.Canvas().Handle(), 0, 0, SRCCOPY);
+    image = QImage(); // the context holds the only reference, so the copy lands in place
+    const bool copied = BitBlt(&dc, 0, 0, surface.Width(), surface.Height(),
+                               surface.Canvas().Handle(), 0, 0, SRCCOPY);
     surface.Canvas().ReleaseCanvas();
     if (!copied) throw EOutOfResources(Format("%s cannot be made", "Surface"));
     if (!dc.Image.save(QString::fromStdString(out), "PNG"))
@@ -92,13 +100,12 @@ int Png(const std::string& fileName, const std::string& out) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: zelvan-assets info FILE\n"
-                 "       zelvan-assets png FILE OUT.png\n");
+    std::fprintf(stderr, "usage: zelvan-assets info FILE\n"
+                         "       zelvan-assets png FILE OUT.png\n");
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -50,7 +50,7 @@ TEST(Board, StartLayoutIsSolvedAndResetsTheGameButNotTheStep) {
 TEST(Board, HighlightFollowsTheSettingAndTheHomeCellOnlyAtTheNextCheck) {
     TSolvedPuzzle s;
     TPuzzle& P = s.P;
-    P.RotateLine("Row", 3, 1); // row 3: tiles 21..30 each one column right
+    P.RotateLine("Row", 3, 1);               // row 3: tiles 21..30 each one column right
     EXPECT_EQ(P.Tiles[21].PatternBase, 120); // not refreshed before the next check
     EXPECT_FALSE(P.CheckSolution(true));
     for (int n = 21; n <= 30; ++n)
@@ -116,7 +116,7 @@ TEST(StartLayout, OtherLayoutsArePlacedAndBadOnesChangeNothing) {
     std::vector<std::string> items;
     for (int k = 0; k < 100; ++k)
         items.push_back(std::to_string(100 - k)); // reverse order
-    items.push_back(""); // the empty last item is never read
+    items.push_back("");                          // the empty last item is never read
     P.SetStartPos(ParseStartLayout(items), true);
     EXPECT_EQ(P.Grid[1][1], 100);
     EXPECT_EQ(P.Grid[10][10], 1);

@@ -1,4 +1,5 @@
-// The drag gesture and the deal on the puzzle model: accepted area, axis, settling, counting, deals.
+// The drag gesture and the deal on the puzzle model: accepted area, axis, settling, counting,
+// deals.
 #include "tests/game/model/PuzzleHarness.h"
 
 #include "platform/rtl/Random.h"
@@ -30,7 +31,8 @@ struct TGame {
 
 TEST(Gesture, PressesAreTakenOnTheBoardAndOnePixelBeyondOnlyInADealtGame) {
     TGame g;
-    for (auto [x, y] : std::vector<std::pair<int, int>>{{33, 200}, {200, 104}, {375, 200}, {200, 446}}) {
+    for (auto [x, y] :
+         std::vector<std::pair<int, int>>{{33, 200}, {200, 104}, {375, 200}, {200, 446}}) {
         EXPECT_FALSE(g.P.MouseDown(x, y)) << x << "," << y;
         EXPECT_FALSE(g.P.MouseMove(x + 40, y));
         EXPECT_FALSE(g.P.MouseUp(true).Handled);
@@ -64,7 +66,8 @@ TEST(Gesture, TheFirstMovementChoosesTheLineUnderThePressAndTiesChooseTheColumn)
         int dx, dy;
         const char* axis;
     };
-    for (const Case& c : {Case{3, 3, "Col"}, Case{4, 3, "Row"}, Case{0, 0, "Col"}, Case{-4, -3, "Row"}, Case{2, -5, "Col"}}) {
+    for (const Case& c : {Case{3, 3, "Col"}, Case{4, 3, "Row"}, Case{0, 0, "Col"},
+                          Case{-4, -3, "Row"}, Case{2, -5, "Col"}}) {
         TGame g;
         g.P.MouseDown(120, 250); // column 3, row 5
         g.P.MouseMove(120 + c.dx, 250 + c.dy);

@@ -16,8 +16,7 @@ bool IsPermutation(const TPuzzle& P) {
     auto cells = Snapshot(P);
     std::sort(cells.begin(), cells.end());
     for (int i = 0; i < 100; ++i)
-        if (cells[size_t(i)] != i + 1)
-            return false;
+        if (cells[size_t(i)] != i + 1) return false;
     return true;
 }
 
@@ -39,14 +38,17 @@ bool OffTheBoard(const TTilePlace& t) {
             const double ex = (c - 1) * 34 + 34 + (r == P.RowIndex ? dx : 0);
             const double ey = (r - 1) * 34 + 105 + (c == P.ColIndex ? dy : 0);
             if (t.X != ex || t.Y != ey)
-                return ::testing::AssertionFailure() << "cell " << c << "," << r << " at " << t.X << "," << t.Y;
+                return ::testing::AssertionFailure()
+                       << "cell " << c << "," << r << " at " << t.X << "," << t.Y;
         }
     return ::testing::AssertionSuccess();
 }
 
 TEST(GestureProperty, RandomDragsKeepTheBoardWholeAndTheCountHonest) {
     std::mt19937 random(20261209);
-    auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    auto between = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
     RandSeed = 0;
     TPuzzle P;
     P.Scramble(SolvedLayout(), true);
@@ -92,7 +94,8 @@ TEST(GestureProperty, RandomDragsKeepTheBoardWholeAndTheCountHonest) {
         }
         ASSERT_TRUE(IsPermutation(P));
         ASSERT_TRUE(TilesOnTheirCells(P)) << "drag " << drag;
-        ASSERT_TRUE(OffTheBoard(P.Tiles[LeadingDummy]) && OffTheBoard(P.Tiles[TrailingDummy])) << "drag " << drag;
+        ASSERT_TRUE(OffTheBoard(P.Tiles[LeadingDummy]) && OffTheBoard(P.Tiles[TrailingDummy]))
+            << "drag " << drag;
         ASSERT_FALSE(P.Dragging);
         ASSERT_EQ(P.NetShift, 0);
         for (int n = 1; n <= 100; ++n) {

@@ -19,8 +19,7 @@ inline bool TilesOnTheirCells(const TPuzzle& P) {
     for (int c = 1; c <= 10; ++c)
         for (int r = 1; r <= 10; ++r) {
             const TTilePlace& t = P.Tiles[P.Grid[c][r]];
-            if (t.X != (c - 1) * 34 + 34 || t.Y != (r - 1) * 34 + 105)
-                return false;
+            if (t.X != (c - 1) * 34 + 34 || t.Y != (r - 1) * 34 + 105) return false;
         }
     return true;
 }

@@ -16,8 +16,7 @@ void* Module() {
     return module;
 }
 
-template <typename F>
-F Entry(const char* name) {
+template <typename F> F Entry(const char* name) {
     return reinterpret_cast<F>(ModuleEntry(Module(), name));
 }
 
@@ -27,11 +26,14 @@ protected:
         ASSERT_NE(Module(), nullptr);
         Entry<TDirectDrawSetFaults>("DirectDrawSetFaults")(0);
         void* created = nullptr;
-        ASSERT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &created, IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &created,
+                                                                   IID_IDirectDraw7, nullptr),
+                  DD_OK);
         Device = static_cast<IDirectDraw7*>(created);
     }
     void TearDown() override {
-        for (auto* s : Owned) s->Release();
+        for (auto* s : Owned)
+            s->Release();
         if (Device) {
             EXPECT_EQ(Device->Release(), 0u);
         }
@@ -76,10 +78,17 @@ protected:
         const uint8_t* p = static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch;
         DWORD v = 0;
         switch (d.ddpfPixelFormat.dwRGBBitCount) {
-        case 8: v = p[x]; break;
-        case 16: v = p[2 * x] | p[2 * x + 1] << 8; break;
-        case 24: v = p[3 * x] | p[3 * x + 1] << 8 | p[3 * x + 2] << 16; break;
-        default: std::memcpy(&v, p + 4 * x, 4);
+        case 8:
+            v = p[x];
+            break;
+        case 16:
+            v = p[2 * x] | p[2 * x + 1] << 8;
+            break;
+        case 24:
+            v = p[3 * x] | p[3 * x + 1] << 8 | p[3 * x + 2] << 16;
+            break;
+        default:
+            std::memcpy(&v, p + 4 * x, 4);
         }
         s->Unlock(d.lpSurface);
         return v;
@@ -104,7 +113,8 @@ TEST_F(DDrawModule, DeviceCreationRefusesUnknownDriversAndHonoursTheFaultSeam) {
     EXPECT_EQ(create(&unknown, &dd, nullptr), DDERR_INVALIDDIRECTDRAWGUID);
     EXPECT_EQ(dd, nullptr);
     void* v = nullptr;
-    EXPECT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &v, IID_IDirectDrawSurface, nullptr),
+    EXPECT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &v, IID_IDirectDrawSurface,
+                                                               nullptr),
               DDERR_INVALIDPARAMS);
     Entry<TDirectDrawSetFaults>("DirectDrawSetFaults")(DDFAULT_REFUSE_DEVICE);
     EXPECT_NE(create(nullptr, &dd, nullptr), DD_OK);
@@ -136,7 +146,7 @@ TEST_F(DDrawModule, OneObjectAnswersForEveryInterfaceVersionWithCountedReference
     EXPECT_EQ(none, nullptr);
 
     DDCAPS caps{};
-    EXPECT_EQ(Device->GetCaps(&caps, nullptr), DDERR_INVALIDPARAMS);  // size not set
+    EXPECT_EQ(Device->GetCaps(&caps, nullptr), DDERR_INVALIDPARAMS); // size not set
     caps.dwSize = sizeof caps;
     EXPECT_EQ(Device->GetCaps(&caps, nullptr), DD_OK);
     EXPECT_TRUE(caps.dwCaps & DDCAPS_BLTCOLORFILL);
@@ -146,11 +156,11 @@ TEST_F(DDrawModule, OneObjectAnswersForEveryInterfaceVersionWithCountedReference
 TEST_F(DDrawModule, SurfaceCreationChecksItsDescription) {
     DDSURFACEDESC d{};
     IDirectDrawSurface* s = nullptr;
-    EXPECT_EQ(Device->CreateSurface(&d, &s, nullptr), DDERR_INVALIDPARAMS);  // no size field
+    EXPECT_EQ(Device->CreateSurface(&d, &s, nullptr), DDERR_INVALIDPARAMS); // no size field
     EXPECT_EQ(Make(0, 10), nullptr);
     EXPECT_EQ(LastResult, DDERR_INVALIDPARAMS);
     EXPECT_EQ(Make(100000, 100000), nullptr);
-    EXPECT_EQ(Make(16384, 16384), nullptr);  // 1 GB of pixels is refused, not attempted
+    EXPECT_EQ(Make(16384, 16384), nullptr); // 1 GB of pixels is refused, not attempted
     EXPECT_EQ(LastResult, DDERR_OUTOFMEMORY);
     EXPECT_EQ(Make(4, 4, 12), nullptr);
     EXPECT_EQ(LastResult, DDERR_INVALIDPIXELFORMAT);
@@ -167,7 +177,7 @@ TEST_F(DDrawModule, SurfaceCreationChecksItsDescription) {
         EXPECT_EQ(got.ddpfPixelFormat.dwRGBBitCount, static_cast<DWORD>(bits));
         EXPECT_GE(got.lPitch, 3 * bits / 8);
         EXPECT_TRUE(got.ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY);
-        EXPECT_EQ(At(made, 2, 1), 0u);  // new surfaces are cleared
+        EXPECT_EQ(At(made, 2, 1), 0u); // new surfaces are cleared
     }
     IDirectDrawSurface* sys = Make(2, 2, 0, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
     DDSCAPS caps{};
@@ -184,13 +194,13 @@ TEST_F(DDrawModule, FillsKeyedCopiesMirrorsAndStretchesInEveryFormat) {
         ASSERT_EQ(Fill(dst, 7), DD_OK);
         RECT left{0, 0, 1, 2};
         ASSERT_EQ(Fill(src, 5), DD_OK);
-        ASSERT_EQ(Fill(src, 9, &left), DD_OK);  // column 0 is 9, the rest 5
+        ASSERT_EQ(Fill(src, 9, &left), DD_OK); // column 0 is 9, the rest 5
         DDCOLORKEY key{5, 5};
         ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
 
         ASSERT_EQ(dst->BltFast(1, 1, src, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
         EXPECT_EQ(At(dst, 1, 1), 9u);
-        EXPECT_EQ(At(dst, 2, 1), 7u);  // keyed away
+        EXPECT_EQ(At(dst, 2, 1), 7u); // keyed away
         ASSERT_EQ(dst->BltFast(1, 1, src, nullptr, DDBLTFAST_WAIT), DD_OK);
         EXPECT_EQ(At(dst, 2, 1), 5u);
 
@@ -252,7 +262,8 @@ TEST_F(DDrawModule, CopiesRefuseBadRectanglesMixedFormatsAndBusySurfaces) {
     whole.dwSize = sizeof whole;
     src->Unlock(d.lpSurface);
     ASSERT_EQ(src->Lock(nullptr, &whole, DDLOCK_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(static_cast<uint8_t*>(d.lpSurface), static_cast<uint8_t*>(whole.lpSurface) + 2 * whole.lPitch + 4);
+    EXPECT_EQ(static_cast<uint8_t*>(d.lpSurface),
+              static_cast<uint8_t*>(whole.lpSurface) + 2 * whole.lPitch + 4);
     src->Unlock(nullptr);
     EXPECT_EQ(src->Lock(&outside, &d, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
 }
@@ -262,13 +273,15 @@ TEST_F(DDrawModule, CopiesWithinOneSurfaceHandleOverlap) {
     DDSURFACEDESC d{};
     d.dwSize = sizeof d;
     ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    for (int x = 0; x < 8; ++x) static_cast<uint32_t*>(d.lpSurface)[x] = static_cast<uint32_t>(x + 1);
+    for (int x = 0; x < 8; ++x)
+        static_cast<uint32_t*>(d.lpSurface)[x] = static_cast<uint32_t>(x + 1);
     s->Unlock(nullptr);
     DDCOLORKEY key{0x00FFFFFF, 0x00FFFFFF};
     s->SetColorKey(DDCKEY_SRCBLT, &key);
     RECT r{0, 0, 6, 1};
     ASSERT_EQ(s->BltFast(2, 0, s, &r, DDBLTFAST_SRCCOLORKEY), DD_OK);
-    for (int x = 2; x < 8; ++x) EXPECT_EQ(At(s, x, 0), static_cast<DWORD>(x - 1)) << x;
+    for (int x = 2; x < 8; ++x)
+        EXPECT_EQ(At(s, x, 0), static_cast<DWORD>(x - 1)) << x;
 }
 
 TEST_F(DDrawModule, RepeatedKeyedCopiesFollowEveryChangeOfTheSource) {
@@ -285,7 +298,7 @@ TEST_F(DDrawModule, RepeatedKeyedCopiesFollowEveryChangeOfTheSource) {
         Fill(src, 3, &middle);
         auto copy = [&] {
             Fill(dst, 1);
-            RECT part{1, 0, 7, 2};  // a part of the source, so runs are cut at both ends
+            RECT part{1, 0, 7, 2}; // a part of the source, so runs are cut at both ends
             ASSERT_EQ(dst->BltFast(1, 0, src, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
         };
         for (int i = 0; i < 3; ++i) {
@@ -295,19 +308,20 @@ TEST_F(DDrawModule, RepeatedKeyedCopiesFollowEveryChangeOfTheSource) {
             EXPECT_EQ(At(dst, 6, 0), 1u);
         }
         RECT one{6, 1, 7, 2};
-        Fill(src, 4, &one);  // a fill into the source
+        Fill(src, 4, &one); // a fill into the source
         copy();
         EXPECT_EQ(At(dst, 6, 1), 4u);
         copy();
         DDSURFACEDESC d{};
         d.dwSize = sizeof d;
-        ASSERT_EQ(dup->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);  // a write through a duplicate
+        ASSERT_EQ(dup->Lock(nullptr, &d, DDLOCK_WAIT, nullptr),
+                  DD_OK); // a write through a duplicate
         static_cast<uint8_t*>(d.lpSurface)[bits / 8] = 5;
         dup->Unlock(nullptr);
         copy();
         EXPECT_EQ(At(dst, 1, 0), 5u);
         copy();
-        key = {3, 3};  // another key
+        key = {3, 3}; // another key
         src->SetColorKey(DDCKEY_SRCBLT, &key);
         copy();
         EXPECT_EQ(At(dst, 2, 0), 1u);
@@ -326,7 +340,7 @@ TEST_F(DDrawModule, ClippersRefuseFastCopiesAndLimitBlt) {
     IDirectDrawClipper* got = nullptr;
     EXPECT_EQ(dst->GetClipper(&got), DDERR_NOCLIPPERATTACHED);
     ASSERT_EQ(dst->SetClipper(clipper), DD_OK);
-    EXPECT_EQ(clipper->Release(), 1u);  // the surface keeps its own reference
+    EXPECT_EQ(clipper->Release(), 1u); // the surface keeps its own reference
     EXPECT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_BLTFASTCANTCLIP);
     RECT hanging{2, 2, 6, 6};
     DDBLTFX fx{};
@@ -378,7 +392,8 @@ TEST_F(DDrawModule, LostSurfacesRefuseWorkUntilRestored) {
     EXPECT_EQ(dst->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(Fill(dst, 1), DDERR_SURFACELOST);
     EXPECT_EQ(dst->Restore(), DD_OK);
-    EXPECT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);  // source still lost
+    EXPECT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT),
+              DDERR_SURFACELOST); // source still lost
     Entry<TDirectDrawSetFaults>("DirectDrawSetFaults")(DDFAULT_REFUSE_RESTORE);
     EXPECT_EQ(src->Restore(), DDERR_WRONGMODE);
     EXPECT_EQ(src->IsLost(), DDERR_SURFACELOST);
@@ -411,7 +426,7 @@ TEST_F(DDrawModule, PrimaryCopiesArePresentedInTheClippersWindow) {
     window.show();
     ASSERT_EQ(Device->SetCooperativeLevel(&window, DDSCL_NORMAL), DD_OK);
     IDirectDrawSurface* primary = Make(0, 0, 0, DDSCAPS_PRIMARYSURFACE);
-    EXPECT_EQ(primary, nullptr);  // a primary takes no size
+    EXPECT_EQ(primary, nullptr); // a primary takes no size
     DDSURFACEDESC d{};
     d.dwSize = sizeof d;
     d.dwFlags = DDSD_CAPS;
@@ -466,8 +481,11 @@ TEST_F(DDrawModule, DisplayModesNeedExclusiveAccessAndLoseSurfaces) {
     IDirectDrawSurface* before = Make(2, 2);
     EXPECT_EQ(Device->SetDisplayMode(640, 480, 16, 0, 0), DDERR_NOEXCLUSIVEMODE);
     QWidget window;
-    EXPECT_EQ(Device->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
-    ASSERT_EQ(Device->SetCooperativeLevel(&window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX), DD_OK);
+    EXPECT_EQ(Device->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE),
+              DDERR_INVALIDPARAMS);
+    ASSERT_EQ(
+        Device->SetCooperativeLevel(&window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX),
+        DD_OK);
     EXPECT_EQ(Device->SetDisplayMode(641, 480, 16, 0, 0), DDERR_INVALIDMODE);
     ASSERT_EQ(Device->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
     EXPECT_EQ(before->IsLost(), DDERR_SURFACELOST);
@@ -491,7 +509,7 @@ TEST_F(DDrawModule, DisplayModesNeedExclusiveAccessAndLoseSurfaces) {
     ASSERT_EQ(front->GetAttachedSurface(&backCaps, &back), DD_OK);
     Owned.push_back(back);
     window.resize(640, 480);
-    Fill(back, 0xF800);  // pure red at 5-6-5
+    Fill(back, 0xF800); // pure red at 5-6-5
     ASSERT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     const QImage* shown = Entry<TDirectDrawPresentation>("DirectDrawPresentation")(&window);
     ASSERT_NE(shown, nullptr);
@@ -509,7 +527,7 @@ TEST_F(DDrawModule, VerticalBlankWaitsReturn) {
     EXPECT_GE(hz, 20u);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 // A sibling that counts its paints.

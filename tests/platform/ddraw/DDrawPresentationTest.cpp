@@ -14,8 +14,7 @@
 
 namespace {
 
-template <typename F>
-F Entry(const char* name) {
+template <typename F> F Entry(const char* name) {
     static void* module = LoadModule("ddraw.so");
     return reinterpret_cast<F>(ModuleEntry(module, name));
 }
@@ -34,20 +33,26 @@ protected:
         ++Paints;
         QPainter painter(this);
         if (const QImage* image = Entry<TDirectDrawPresentation>("DirectDrawPresentation")(this))
-            for (const QRect& r : event->region()) painter.drawImage(r.topLeft(), *image, r);
+            for (const QRect& r : event->region())
+                painter.drawImage(r.topLeft(), *image, r);
     }
 };
 
 // What the window system shows of a top-level window.
 QImage Shown(QWidget& window) {
-    return QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(window.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 class Presentation : public ::testing::Test {
 protected:
     void SetUp() override {
         void* created = nullptr;
-        ASSERT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &created, IID_IDirectDraw7, nullptr), DD_OK);
+        ASSERT_EQ(Entry<TDirectDrawCreateEx>("DirectDrawCreateEx")(nullptr, &created,
+                                                                   IID_IDirectDraw7, nullptr),
+                  DD_OK);
         Device = static_cast<IDirectDraw7*>(created);
         ASSERT_EQ(Device->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
         DDSURFACEDESC d{};
@@ -57,7 +62,8 @@ protected:
         ASSERT_EQ(Device->CreateSurface(&d, &Primary, nullptr), DD_OK);
     }
     void TearDown() override {
-        for (auto* s : Owned) s->Release();
+        for (auto* s : Owned)
+            s->Release();
         if (Primary) Primary->Release();
         if (Device) {
             EXPECT_EQ(Device->Release(), 0u);
@@ -154,7 +160,8 @@ TEST_F(Presentation, OnlyChangedBandsAreRepaintedAndAnUnchangedFrameNotAtAll) {
     PALETTEENTRY entries[256]{};
     entries[7] = PALETTEENTRY{0x20, 0x40, 0x60, 0};
     IDirectDrawPalette* palette = nullptr;
-    ASSERT_EQ(Device->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr), DD_OK);
+    ASSERT_EQ(Device->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr),
+              DD_OK);
     indexed->SetPalette(palette);
     Fill(indexed, 7);
     Fill(back, 0x00204060);
@@ -209,4 +216,4 @@ TEST_F(Presentation, WindowUncoveredShowsTheFramesPresentedWhileItWasCovered) {
     EXPECT_EQ(display.Paints, 0);
 }
 
-}  // namespace
+} // namespace

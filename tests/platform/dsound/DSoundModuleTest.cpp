@@ -17,7 +17,8 @@ class WaveOutputEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         const std::string conf = TestConfigHome() + "/alsoft.conf";
-        std::ofstream(conf) << "[general]\ndrivers = wave\n[wave]\nfile = " << TestConfigHome() << "/out.wav\n";
+        std::ofstream(conf) << "[general]\ndrivers = wave\n[wave]\nfile = " << TestConfigHome()
+                            << "/out.wav\n";
         setenv("ALSOFT_CONF", conf.c_str(), 1);
     }
 };
@@ -43,7 +44,8 @@ struct Device {
     ~Device() {
         if (Sound) Sound->Release();
     }
-    IDirectSoundBuffer* Make(WAVEFORMATEX format, DWORD bytes, DWORD flags, HRESULT* result = nullptr) {
+    IDirectSoundBuffer* Make(WAVEFORMATEX format, DWORD bytes, DWORD flags,
+                             HRESULT* result = nullptr) {
         DSBUFFERDESC desc{};
         desc.dwSize = sizeof desc;
         desc.dwFlags = flags;
@@ -58,7 +60,7 @@ struct Device {
 
 constexpr DWORD Controls = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 
-}  // namespace
+} // namespace
 
 TEST(DSoundModule, LockWrapsAndDuplicatesShareTheSamples) {
     Device device;
@@ -120,7 +122,7 @@ TEST(DSoundModule, CallersGetThePlatformsErrorsForWhatCannotBe) {
     EXPECT_EQ(hr, DSERR_INVALIDPARAM);
 
     DSBUFFERDESC primaryDesc{};
-    primaryDesc.dwSize = 20;  // the size of an older, shorter record
+    primaryDesc.dwSize = 20; // the size of an older, shorter record
     primaryDesc.dwFlags = DSBCAPS_PRIMARYBUFFER;
     IDirectSoundBuffer* primary = nullptr;
     EXPECT_EQ(device.Sound->CreateSoundBuffer(&primaryDesc, &primary, nullptr), DSERR_INVALIDPARAM);

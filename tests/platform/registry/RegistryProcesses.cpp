@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -32,7 +32,8 @@ namespace {
 // Starts the writer process (tests/platform/registry/writer) on this test's store; VALUE is not
 // passed in "loop" mode.
 pid_t StartWriter(const std::string& mode, const std::string& name, const std::string& value) {
-    std::string exe = (fs::read_symlink("/proc/self/exe").parent_path() / "registry_writer").string();
+    std::string exe =
+        (fs::read_symlink("/proc/self/exe").parent_path() / "registry_writer").string();
     std::vector<std::string> args{exe, mode, name};
     if (mode != "loop") args.push_back(value);
     std::vector<char*> argv;
@@ -41,7 +42,8 @@ pid_t StartWriter(const std::string& mode, const std::string& name, const std::s
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0); // keep the log readable
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY,
+                                     0); // keep the log readable
     pid_t pid = 0;
     // The environment carries this process's XDG_CONFIG_HOME, so the writer uses the same store.
     const int failed = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);

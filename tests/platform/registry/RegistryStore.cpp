@@ -36,8 +36,7 @@ LONG SetString(HKEY key, const char* name, const std::string& text) {
 LONG Query(HKEY key, const char* name, DWORD& type, std::string& data) {
     DWORD size = 0;
     LONG result = RegQueryValueEx(key, name, &type, nullptr, &size);
-    if (result != ERROR_SUCCESS)
-        return result;
+    if (result != ERROR_SUCCESS) return result;
     std::vector<uint8_t> buffer(size);
     result = RegQueryValueEx(key, name, &type, buffer.data(), &size);
     data.assign(buffer.begin(), buffer.begin() + size);
@@ -79,13 +78,15 @@ TEST_F(RegistryKeys, OpeningCreatesTheStoreFileOnceAndMapsTheGamePath) {
 
 TEST_F(RegistryKeys, PathsThatCouldLeaveTheStoreAndBadHandlesAreRefused) {
     HKEY key = nullptr;
-    for (const char* bad : {"Software\\..\\..\\etc", "Software\\a/b", "\\Software\\X", "Software\\\\X",
-                            "Software\\X\\", "Software\\."}) {
-        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, bad, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_BAD_PATHNAME)
+    for (const char* bad : {"Software\\..\\..\\etc", "Software\\a/b", "\\Software\\X",
+                            "Software\\\\X", "Software\\X\\", "Software\\."}) {
+        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, bad, 0, KEY_ALL_ACCESS, &key, nullptr),
+                  ERROR_BAD_PATHNAME)
             << bad;
         EXPECT_EQ(key, nullptr);
     }
-    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, KeyPath, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, KeyPath, 0, KEY_ALL_ACCESS, &key, nullptr),
+              ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath, 0, KEY_ALL_ACCESS, nullptr, nullptr),
               ERROR_INVALID_PARAMETER);
     HKEY bogus = reinterpret_cast<HKEY>(uintptr_t(0x1234));
@@ -97,22 +98,25 @@ TEST_F(RegistryKeys, PathsThatCouldLeaveTheStoreAndBadHandlesAreRefused) {
     EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
     // Other paths have their own files under the same home.
     const std::string other = RegistryKeyFileName(HKEY_CURRENT_USER, "Console\\Colours");
-    EXPECT_EQ(other, (fs::path(TestConfigHome()) / "Zelvan-registry" / "Console" / "Colours.conf").string());
+    EXPECT_EQ(
+        other,
+        (fs::path(TestConfigHome()) / "Zelvan-registry" / "Console" / "Colours.conf").string());
 }
 
 TEST_F(RegistryKeys, StoreDirectoryThatCannotBeMadeFailsTheOpen) {
     WriteFile(fs::path(TestConfigHome()) / "Marrowby", "not a directory");
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath, 0, KEY_ALL_ACCESS, &key, nullptr), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath, 0, KEY_ALL_ACCESS, &key, nullptr),
+              ERROR_ACCESS_DENIED);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(ReadFile(fs::path(TestConfigHome()) / "Marrowby"), "not a directory");
 }
 
 TEST_F(RegistryValues, StringsComeBackExactlyWithOneTerminatingZero) {
     const std::vector<std::string> texts = {
-        "1", "", "a,b", "a, b, c", "x;y", "; comment?", " lead", "trail ", "@at", "@Variant(x)",
-        "q\"uote\"", "back\\slash", "new\nline", "J\xC3\xBCrgen", "#hash", "=eq", "[General]", "%25", "tab\t",
-        "nul\0inside"};
+        "1",      "",    "a,b",         "a, b, c",   "x;y",         "; comment?", " lead",
+        "trail ", "@at", "@Variant(x)", "q\"uote\"", "back\\slash", "new\nline",  "J\xC3\xBCrgen",
+        "#hash",  "=eq", "[General]",   "%25",       "tab\t",       "nul\0inside"};
     HKEY key = Open();
     int i = 0;
     for (const std::string& raw : texts) {
@@ -190,12 +194,13 @@ TEST_F(RegistryValues, NamesIgnoreCaseAndMayHoldSeparators) {
 }
 
 TEST_F(RegistryValues, ValuesThatAreNotStringsReportTheirType) {
-    WriteFile(StoreFile(), "[General]\n"
-                           "List=a, b\n"
-                           "Quoted=\"a, b\"\n"
-                           "Bytes=@ByteArray(xyz)\n"
-                           "Typed=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x12QPoint\\0\\0\\0\\0\\x1\\0\\0\\0\\x2)\n"
-                           "Plain=yes\n");
+    WriteFile(StoreFile(),
+              "[General]\n"
+              "List=a, b\n"
+              "Quoted=\"a, b\"\n"
+              "Bytes=@ByteArray(xyz)\n"
+              "Typed=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x12QPoint\\0\\0\\0\\0\\x1\\0\\0\\0\\x2)\n"
+              "Plain=yes\n");
     HKEY key = Open();
     DWORD type = 0;
     std::string data;
@@ -221,7 +226,8 @@ TEST_F(RegistryValues, WritesTheStoreCannotHoldAreRefusedAndChangeNothing) {
     ASSERT_EQ(SetString(key, "TopPlayer", "Ann"), ERROR_SUCCESS);
     const std::string before = ReadFile(StoreFile());
     const uint8_t notUtf8[] = {'A', 0xFF, 'b', 0};
-    EXPECT_EQ(RegSetValueEx(key, "TopPlayer", REG_SZ, notUtf8, sizeof notUtf8), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueEx(key, "TopPlayer", REG_SZ, notUtf8, sizeof notUtf8),
+              ERROR_INVALID_PARAMETER);
     const uint8_t dword[] = {1, 0, 0, 0};
     EXPECT_EQ(RegSetValueEx(key, "TopPlayer", REG_DWORD, dword, 4), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegSetValueEx(key, "TopPlayer", REG_SZ, nullptr, 3), ERROR_INVALID_PARAMETER);
@@ -229,7 +235,8 @@ TEST_F(RegistryValues, WritesTheStoreCannotHoldAreRefusedAndChangeNothing) {
     EXPECT_EQ(ReadFile(StoreFile()), before);
 
     HKEY readOnly = nullptr;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath, 0, KEY_READ, &readOnly, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, KeyPath, 0, KEY_READ, &readOnly, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(SetString(readOnly, "TopPlayer", "Bob"), ERROR_ACCESS_DENIED);
     RegCloseKey(readOnly);
     EXPECT_EQ(ReadFile(StoreFile()), before);
@@ -246,7 +253,8 @@ TEST_F(RegistryValues, UnparsableFileIsKeptAsideBeforeTheFirstRewrite) {
     ASSERT_EQ(SetString(key, "Numbered", "1"), ERROR_SUCCESS);
     ASSERT_EQ(Query(key, "Sound", type, data), ERROR_SUCCESS);
     EXPECT_EQ(data, std::string("0\0", 2));
-    ASSERT_EQ(SetString(key, "Numbered", "0"), ERROR_SUCCESS); // the file parses now: no second copy
+    ASSERT_EQ(SetString(key, "Numbered", "0"),
+              ERROR_SUCCESS); // the file parses now: no second copy
     RegCloseKey(key);
     std::vector<fs::path> copies;
     for (const auto& entry : fs::directory_iterator(StoreFile().parent_path()))

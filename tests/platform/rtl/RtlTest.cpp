@@ -1,4 +1,5 @@
-// Conversion, random sequence, clock seam, list error, streams and assignment of the run-time library.
+// Conversion, random sequence, clock seam, list error, streams and assignment of the run-time
+// library.
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Clock.h"

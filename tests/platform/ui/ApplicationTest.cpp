@@ -29,8 +29,7 @@ protected:
 struct Receiver : QObject {
     int Received = 0, FollowUps = 0;
     bool event(QEvent* e) override {
-        if (e->type() != QEvent::User)
-            return QObject::event(e);
+        if (e->type() != QEvent::User) return QObject::event(e);
         ++Received;
         if (FollowUps > 0 && FollowUps--)
             QCoreApplication::postEvent(this, new QEvent(QEvent::User));
@@ -44,8 +43,7 @@ TEST_F(ApplicationTest, IdleHandlerLeavingDoneFalseIsCalledAgainWithoutEvents) {
         EXPECT_EQ(sender, App.get());
         EXPECT_TRUE(done); // preset on every call
         done = false;
-        if (++calls == 2000)
-            App->Terminate();
+        if (++calls == 2000) App->Terminate();
     };
     QElapsedTimer clock;
     clock.start();
@@ -77,8 +75,7 @@ TEST_F(ApplicationTest, IdleWaitsForPendingEventsAndFollowUpsWhileProcessMessage
         QCoreApplication::postEvent(&r, new QEvent(QEvent::User));
     int seenAtFirstIdle = -1;
     App->OnIdle = [&](QObject*, bool&) {
-        if (seenAtFirstIdle < 0)
-            seenAtFirstIdle = r.Received;
+        if (seenAtFirstIdle < 0) seenAtFirstIdle = r.Received;
         App->Terminate();
     };
     App->Run();
@@ -106,10 +103,8 @@ TEST_F(ApplicationTest, DeferredDeletionRequestedFromIdleHappensInTheMainLoop) {
     int calls = 0;
     App->OnIdle = [&](QObject*, bool& done) {
         done = false;
-        if (++calls == 1)
-            doomed->deleteLater();
-        if (calls == 50)
-            App->Terminate();
+        if (++calls == 1) doomed->deleteLater();
+        if (calls == 50) App->Terminate();
     };
     App->Run();
     EXPECT_TRUE(doomed.isNull());
@@ -118,9 +113,12 @@ TEST_F(ApplicationTest, DeferredDeletionRequestedFromIdleHappensInTheMainLoop) {
 TEST_F(ApplicationTest, HooksSeeActivationChangesInOrderBeforeTheApplication) {
     std::vector<std::string> log;
     auto name = [](const TMessage& m) { return m.Msg == amActivate ? " on" : " off"; };
-    const int h1 = App->HookMainWindow([&](TMessage& m) { return log.push_back("h1" + std::string(name(m))), false; });
+    const int h1 = App->HookMainWindow(
+        [&](TMessage& m) { return log.push_back("h1" + std::string(name(m))), false; });
     App->HookMainWindow([&](TMessage& m) {
-        return log.push_back("h2" + std::string(name(m)) + (App->Active() ? " from active" : " from inactive")), false;
+        return log.push_back("h2" + std::string(name(m)) +
+                             (App->Active() ? " from active" : " from inactive")),
+               false;
     });
     App->OnDeactivate = [&](QObject*) { log.push_back("app off"); };
     App->OnActivate = [&](QObject*) { log.push_back("app on"); };
@@ -168,8 +166,7 @@ TEST_F(ApplicationTest, ModalLoopsKeepIdleProcessingAndEndOnResultCloseOrDone) {
     std::vector<std::string> log;
     App->OnIdle = [&](QObject*, bool& done) {
         done = false;
-        if (App->ModalLevel() == 1 && ++modalIdle == 100)
-            form.setProperty("ModalResult", mrOk);
+        if (App->ModalLevel() == 1 && ++modalIdle == 100) form.setProperty("ModalResult", mrOk);
     };
     EXPECT_EQ(App->ShowModal(&form), mrOk);
     EXPECT_EQ(modalIdle, 100);

@@ -46,7 +46,8 @@ TEST(StretchBltTest, Indexed8ToRgb32AtEqualSizeWritesIntoTheViewedMemory) {
 
 TEST(StretchBltTest, ClipsAtEveryEdgeAndLeavesTheRestAlone) {
     Indexed8 src(4, 4, kTable);
-    for (int y = 0; y < 4; ++y) std::memset(src.Dc.Image.scanLine(y), 1, 4);
+    for (int y = 0; y < 4; ++y)
+        std::memset(src.Dc.Image.scanLine(y), 1, 4);
     Rgb dst(4, 4);
     std::fill(dst.Bits.begin(), dst.Bits.end(), 0x123456u);
     src.Dc.Image.scanLine(3)[3] = 2;
@@ -75,7 +76,8 @@ TEST(StretchBltTest, ScalesByNearestPixel) {
     ASSERT_TRUE(StretchBlt(&dst.Dc, 0, 0, 4, 2, &src.Dc, 0, 0, 2, 1, SRCCOPY));
     const quint32 expect[] = {0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF};
     for (int row = 0; row < 2; ++row)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.Bits[size_t(row * 4 + x)], expect[x]) << x;
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(dst.Bits[size_t(row * 4 + x)], expect[x]) << x;
 }
 
 TEST(StretchBltTest, RgbIntoIndexedTakesTheNearestEntry) {
@@ -105,7 +107,7 @@ TEST(StretchBltTest, SixteenAndTwentyFourBitFormatsRoundTrip) {
     one.Bits[0] = 0x00112233u;
     ASSERT_TRUE(StretchBlt(&bgr.Dc, 0, 0, 1, 1, &one.Dc, 0, 0, 1, 1, SRCCOPY));
     const auto* b = reinterpret_cast<const uchar*>(bgr.Bits.data());
-    EXPECT_EQ(b[0], 0x33);  // blue first in memory
+    EXPECT_EQ(b[0], 0x33); // blue first in memory
     EXPECT_EQ(b[2], 0x11);
 }
 
@@ -148,4 +150,4 @@ TEST(ColorTest, SystemColoursResolveToClassicValues) {
     EXPECT_EQ(ColorToRGB(clLime), 0x00FF00u);
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,9 @@
 
 namespace {
 
-std::string RecordingPath() { return TestConfigHome() + "/recorded.wav"; }
+std::string RecordingPath() {
+    return TestConfigHome() + "/recorded.wav";
+}
 
 // OpenAL reads its configuration once per process, before the first device opens.
 class WaveOutputEnvironment : public ::testing::Environment {
@@ -36,7 +38,8 @@ std::vector<int16_t> Recording() {
     std::ifstream in(RecordingPath(), std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     for (size_t i = 12; i + 8 <= bytes.size();) {
-        uint32_t size = bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | uint32_t(bytes[i + 7]) << 24;
+        uint32_t size =
+            bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | uint32_t(bytes[i + 7]) << 24;
         if (std::equal(bytes.begin() + long(i), bytes.begin() + long(i) + 4, "data")) {
             size = std::min<uint32_t>(size, uint32_t(bytes.size() - i - 8));
             std::vector<int16_t> samples(size / 2);
@@ -68,8 +71,7 @@ bool WaitUntil(const std::function<bool()>& done) {
     return done();
 }
 
-template <typename F>
-F ModuleFunction(const char* name) {
+template <typename F> F ModuleFunction(const char* name) {
     return LoadPlatformFunctionAs<F>("DSound.dll", name);
 }
 
@@ -98,11 +100,12 @@ protected:
 
 int Playing(TWaveCollectionItem* item) {
     int n = 0;
-    for (int i = 0; i < item->PlayBufferCount(); ++i) n += item->PlayBuffers(i)->IsPlaying();
+    for (int i = 0; i < item->PlayBufferCount(); ++i)
+        n += item->PlayBuffers(i)->IsPlaying();
     return n;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(SoundTest, PlayingClickRecordsItsSamples) {
     Sound->Loaded();
@@ -112,7 +115,7 @@ TEST_F(SoundTest, PlayingClickRecordsItsSamples) {
     Click->Play(false);
     EXPECT_TRUE(WaitUntil([&] { return Playing(Click) == 0; }));
     EXPECT_FALSE(Click->MasterBuffer()->IsPlaying());
-    Sound->Finalize();  // closes the output, completing the file
+    Sound->Finalize(); // closes the output, completing the file
     EXPECT_EQ(Click->MasterBuffer(), nullptr);
     EXPECT_TRUE(Contains(Recording(), Click->Wave()));
 }
@@ -221,7 +224,7 @@ TEST_F(SoundTest, FailuresLeaveTheComponentFinalisedWithClearErrors) {
     } catch (const EDirectSoundError& e) {
         EXPECT_STREQ(e.what(), "DirectSound cannot be initialized");
     }
-    Sound->Loaded();  // swallowed at automatic initialisation
+    Sound->Loaded(); // swallowed at automatic initialisation
     EXPECT_FALSE(Sound->Initialized());
     Click->Play(false);
     EXPECT_EQ(Click->PlayBufferCount(), 0);

@@ -13,13 +13,16 @@
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    const bool known = ((mode == "once" || mode == "count") && argc == 4) || (mode == "loop" && argc == 3);
+    const bool known =
+        ((mode == "once" || mode == "count") && argc == 4) || (mode == "loop" && argc == 3);
     if (!known) {
         std::fprintf(stderr, "usage: %s once|count NAME VALUE | loop NAME\n", argv[0]);
         return 2;
     }
     if (!std::getenv("XDG_CONFIG_HOME")) {
-        std::fprintf(stderr, "%s: XDG_CONFIG_HOME is not set; refusing to write a real settings store\n", argv[0]);
+        std::fprintf(stderr,
+                     "%s: XDG_CONFIG_HOME is not set; refusing to write a real settings store\n",
+                     argv[0]);
         return 2;
     }
     const std::string name = argv[2];
@@ -32,5 +35,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    for (int i = 0;; ++i) WriteValue(name, std::string(200000, char('a' + i % 26)));
+    for (int i = 0;; ++i)
+        WriteValue(name, std::string(200000, char('a' + i % 26)));
 }
