@@ -1,10 +1,13 @@
-// Playing on the real main window: SCRAMBLE and drags as synthetic mouse events through Qt.
+// Playing on the real main window: SCRAMBLE and drags as synthetic mouse events through Qt, the
+// sounds recorded by OpenAL Soft's wave-file output.
 #include "tests/game/MainWindowHarness.h"
 
 #include "controls/brixColorButton.h"
 #include "platform/rtl/Random.h"
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
+#include "sound/DXSounds.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,20 +15,113 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 namespace {
 
+std::string RecordingPath() {
+    return TestConfigHome() + "/recorded.wav";
+}
+
+// OpenAL reads its configuration once per process, before the first device opens: every sound
+// goes to a wave file at 8,000 Hz in short mixing periods.
+class WaveOutputEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        const std::string conf = TestConfigHome() + "/alsoft.conf";
+        std::ofstream(conf) << "[general]\ndrivers = wave\nfrequency = 8000\nchannels = mono\n"
+                               "sample-type = int16\ndither = false\nperiod_size = 64\n"
+                               "[wave]\nfile = "
+                            << RecordingPath() << "\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+    }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new WaveOutputEnvironment);
+
+// The 16-bit samples of the recording (empty when there is none).
+std::vector<int16_t> Recording() {
+    std::ifstream in(RecordingPath(), std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    for (size_t i = 12; i + 8 <= bytes.size();) {
+        uint32_t size =
+            bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | uint32_t(bytes[i + 7]) << 24;
+        if (std::equal(bytes.begin() + long(i), bytes.begin() + long(i) + 4, "data")) {
+            size = std::min<uint32_t>(size, uint32_t(bytes.size() - i - 8));
+            std::vector<int16_t> samples(size / 2);
+            std::memcpy(samples.data(), bytes.data() + i + 8, samples.size() * 2);
+            return samples;
+        }
+        i += 8 + size;
+    }
+    return {};
+}
+
+// The sounds in a recording where no two overlap, told apart by their audible length at 8,000 Hz:
+// about 300 samples for Click, about 550 for Blip (recorded from 11,025 Hz). A sound ends at 40
+// silent samples; anything of another length counts as Other.
+struct TSoundCount {
+    int Clicks = 0, Blips = 0, Other = 0;
+};
+TSoundCount CountSounds(const std::vector<int16_t>& recorded) {
+    TSoundCount count;
+    long start = -1, last = -1;
+    auto finish = [&] {
+        const long length = last - start + 1;
+        if (length >= 250 && length <= 380)
+            ++count.Clicks;
+        else if (length >= 450 && length <= 650)
+            ++count.Blips;
+        else
+            ++count.Other;
+    };
+    for (long i = 0; i < long(recorded.size()); ++i) {
+        if (std::abs(recorded[size_t(i)]) <= 384) continue;
+        if (start >= 0 && i - last > 40) {
+            finish();
+            start = -1;
+        }
+        if (start < 0) start = i;
+        last = i;
+    }
+    if (start >= 0) finish();
+    return count;
+}
+
 class MainWindowGesture : public MainWindowTest {
 protected:
-    // Press with the given button, one movement event per point, release.
+    // Press with the given button, one movement event per point, release. Paced, each event
+    // waits for the sounds it played to end, so no two overlap in the recording.
     void Drag(Qt::MouseButton button, QPoint from, const std::vector<QPoint>& path) {
         QTest::mousePress(Form->DXDraw1, button, {}, from);
-        for (const QPoint& p : path)
+        for (const QPoint& p : path) {
             QTest::mouseMove(Form->DXDraw1, p);
+            if (Paced) AwaitSilence();
+        }
         QTest::mouseRelease(Form->DXDraw1, button, {}, path.empty() ? from : path.back());
+        if (Paced) AwaitSilence();
     }
+    void AwaitSilence() {
+        auto playing = [this] {
+            for (const char* name : {"Click", "Blip"}) {
+                TWaveCollectionItem* wave = Form->DXWaveList1->Items().Find(name);
+                for (int i = 0; i < wave->PlayBufferCount(); ++i)
+                    if (wave->PlayBuffers(i)->IsPlaying()) return true;
+            }
+            return false;
+        };
+        for (int i = 0; i < 1000 && playing(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(12));
+    }
+    bool Paced = false;
     std::vector<int> TopRow() const {
         std::vector<int> row;
         for (int c = 1; c <= 10; ++c)
@@ -131,6 +227,10 @@ protected:
             turn.push_back({200 - 34 * k, 200});
         Drag(Qt::LeftButton, {200, 200}, turn);
         EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
+        // 16 pixels spring back: no step, no move.
+        Drag(Qt::LeftButton, {200, 200}, {{200, 216}});
+        EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
+        Steps = 10;
 
         int counted = 0;
         for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
@@ -138,9 +238,12 @@ protected:
             if (count == 10) continue;
             const QPoint from = row ? QPoint(200, 105 + (line - 1) * 34 + 17)
                                     : QPoint(34 + (line - 1) * 34 + 17, 300);
+            // Back by the count, or on round by the rest of the turn when that is shorter.
+            const int steps = count <= 5 ? count : 10 - count, sign = count <= 5 ? -1 : 1;
             std::vector<QPoint> path;
-            for (int k = 1; k <= count; ++k)
-                path.push_back(row ? from - QPoint(34 * k, 0) : from - QPoint(0, 34 * k));
+            for (int k = 1; k <= steps; ++k)
+                path.push_back(from + sign * (row ? QPoint(34 * k, 0) : QPoint(0, 34 * k)));
+            Steps += steps;
             EXPECT_TRUE(Form->Puzzle.GameActive) << "solved early";
             Drag(Qt::LeftButton, from, path);
             ++counted;
@@ -166,11 +269,15 @@ protected:
     }
 
     QTimer Poll, Guard;
+    int Steps = 0; // steps completed while undoing the deal
     bool RecordShown = false, WinnerShown = false, RecordBeforeWinner = false;
 };
 
 TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) {
+    StoreValue("Sound", "1");
     StartWithDialogs();
+    ASSERT_TRUE(Form->DXSound1->Initialized());
+    Paced = true;
     const int counted = UndoTheDeal();
     EXPECT_TRUE(RecordShown);
     EXPECT_TRUE(WinnerShown);
@@ -180,6 +287,16 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
     EXPECT_EQ(Form->HighScoreMoves, counted);
     EXPECT_EQ(Form->lblTop->text(), "Top Player: Ada");
     ExpectClosedSolvedBoard(counted);
+
+    // Closing the window closes the output and completes the recording: a Click per step, a
+    // Blip per counted move, nothing for the drags that did not count or the ignored press.
+    delete Form;
+    Form = nullptr;
+    Form1 = nullptr;
+    const TSoundCount sounds = CountSounds(Recording());
+    EXPECT_EQ(sounds.Blips, counted);
+    EXPECT_EQ(sounds.Clicks, Steps);
+    EXPECT_EQ(sounds.Other, 0);
 }
 
 TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {
