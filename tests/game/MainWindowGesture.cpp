@@ -8,6 +8,7 @@
 #include "shell/Winner.h"
 #include "sound/DXSounds.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WaveOutputRecording.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -27,42 +28,8 @@
 
 namespace {
 
-std::string RecordingPath() {
-    return TestConfigHome() + "/recorded.wav";
-}
-
-// OpenAL reads its configuration once per process, before the first device opens: every sound
-// goes to a wave file at 8,000 Hz in short mixing periods.
-class WaveOutputEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        const std::string conf = TestConfigHome() + "/alsoft.conf";
-        std::ofstream(conf) << "[general]\ndrivers = wave\nfrequency = 8000\nchannels = mono\n"
-                               "sample-type = int16\ndither = false\nperiod_size = 64\n"
-                               "[wave]\nfile = "
-                            << RecordingPath() << "\n";
-        setenv("ALSOFT_CONF", conf.c_str(), 1);
-    }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new WaveOutputEnvironment);
-
-// The 16-bit samples of the recording (empty when there is none).
-std::vector<int16_t> Recording() {
-    std::ifstream in(RecordingPath(), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    for (size_t i = 12; i + 8 <= bytes.size();) {
-        uint32_t size =
-            bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | uint32_t(bytes[i + 7]) << 24;
-        if (std::equal(bytes.begin() + long(i), bytes.begin() + long(i) + 4, "data")) {
-            size = std::min<uint32_t>(size, uint32_t(bytes.size() - i - 8));
-            std::vector<int16_t> samples(size / 2);
-            std::memcpy(samples.data(), bytes.data() + i + 8, samples.size() * 2);
-            return samples;
-        }
-        i += 8 + size;
-    }
-    return {};
-}
+const auto* const g_env =
+    ::testing::AddGlobalTestEnvironment(new WaveOutputEnvironment("period_size = 64\n"));
 
 // The sounds in a recording where no two overlap, told apart by their audible length at 8,000 Hz:
 // about 300 samples for Click, about 550 for Blip (recorded from 11,025 Hz). A sound ends at 40

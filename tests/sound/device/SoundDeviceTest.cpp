@@ -13,43 +13,11 @@
 
 #include "sound/DXSounds.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WaveOutputRecording.h"
 
 namespace {
 
-std::string RecordingPath() {
-    return TestConfigHome() + "/recorded.wav";
-}
-
-// OpenAL reads its configuration once per process, before the first device opens.
-class WaveOutputEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        const std::string conf = TestConfigHome() + "/alsoft.conf";
-        std::ofstream(conf) << "[general]\ndrivers = wave\nfrequency = 8000\nchannels = mono\n"
-                               "sample-type = int16\ndither = false\n[wave]\nfile = "
-                            << RecordingPath() << "\n";
-        setenv("ALSOFT_CONF", conf.c_str(), 1);
-    }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new WaveOutputEnvironment);
-
-// The 16-bit samples of the recording (empty when there is none).
-std::vector<int16_t> Recording() {
-    std::ifstream in(RecordingPath(), std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    for (size_t i = 12; i + 8 <= bytes.size();) {
-        uint32_t size =
-            bytes[i + 4] | bytes[i + 5] << 8 | bytes[i + 6] << 16 | uint32_t(bytes[i + 7]) << 24;
-        if (std::equal(bytes.begin() + long(i), bytes.begin() + long(i) + 4, "data")) {
-            size = std::min<uint32_t>(size, uint32_t(bytes.size() - i - 8));
-            std::vector<int16_t> samples(size / 2);
-            std::memcpy(samples.data(), bytes.data() + i + 8, samples.size() * 2);
-            return samples;
-        }
-        i += 8 + size;
-    }
-    return {};
-}
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new WaveOutputEnvironment());
 
 // Whether the 8-bit wave's samples appear in the recording, each within one step of rounding.
 bool Contains(const std::vector<int16_t>& recorded, const TWave& wave) {
