@@ -2,10 +2,10 @@
 #include "shell/DialogForm.h"
 
 #include "platform/ui/Forms.h"
+#include "shell/WindowPlacement.h"
 
 #include <QApplication>
 #include <QPalette>
-#include <QScreen>
 #include <QShowEvent>
 
 #include <cstdio>
@@ -42,22 +42,10 @@ void TDialogForm::CloseWith(int Result) {
     close();
 }
 
-void TDialogForm::CentreOnScreen() {
-    QScreen* screen = this->screen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
-    // The frame is known only once the window system has decorated the window; before that the
-    // client rectangle stands for it.
-    const QRect outer = frameGeometry();
-    const QPoint corner(area.x() + (area.width() - outer.width()) / 2,
-                        area.y() + (area.height() - outer.height()) / 2);
-    move(corner);
-}
-
 void TDialogForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         RunHandler([this] { FormShow(); });
-        CentreOnScreen();
+        ::CentreOnScreen(this);
     }
     TDXForm::showEvent(event);
 }

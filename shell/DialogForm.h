@@ -26,7 +26,6 @@ public:
     static void UseSystemColours(QWidget* Control);
 
 protected:
+    // Runs FormShow, then centres the window, frame included, on its screen at every showing.
     void showEvent(QShowEvent* event) override;
-    // Places the window so that the whole of it, frame included, is centred on its screen.
-    void CentreOnScreen();
 };
