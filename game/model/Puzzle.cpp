@@ -116,21 +116,18 @@ void TPuzzle::PlaceDummySprites(const std::string& LineAxis, int32_t Line) {
     }
 }
 
+double TPuzzle::CutAtOneCell(double Offset, double Delta) {
+    const double moved = Offset + Delta;
+    if (std::fabs(moved) < CellSize) return Delta;
+    Direction = moved > 0 ? 1 : -1;
+    StepDone = true;
+    return Direction * CellSize - Offset;
+}
+
 void TPuzzle::ScrollRow(double Delta) {
     CheckLineIndex(RowIndex);
     if (!std::isfinite(Delta)) return; // no distance to move by
-    const double d = Tiles[LeadingDummy].X - RowDummyLeft;
-    const double moved = d + Delta;
-    if (std::fabs(moved) >= CellSize) {
-        if (moved > 0) {
-            Delta = CellSize - d;
-            Direction = 1;
-        } else {
-            Delta = -CellSize - d;
-            Direction = -1;
-        }
-        StepDone = true;
-    }
+    Delta = CutAtOneCell(Tiles[LeadingDummy].X - RowDummyLeft, Delta);
     for (int c = 1; c <= 10; ++c)
         TileAt(c, RowIndex).X += Delta;
     Tiles[LeadingDummy].X += Delta;
@@ -140,18 +137,7 @@ void TPuzzle::ScrollRow(double Delta) {
 void TPuzzle::ScrollCol(double Delta) {
     CheckLineIndex(ColIndex);
     if (!std::isfinite(Delta)) return;
-    const double d = Tiles[LeadingDummy].Y - ColumnDummyTop;
-    const double moved = d + Delta;
-    if (std::fabs(moved) >= CellSize) {
-        if (moved > 0) {
-            Delta = CellSize - d;
-            Direction = 1;
-        } else {
-            Delta = -CellSize - d;
-            Direction = -1;
-        }
-        StepDone = true;
-    }
+    Delta = CutAtOneCell(Tiles[LeadingDummy].Y - ColumnDummyTop, Delta);
     for (int r = 1; r <= 10; ++r)
         TileAt(ColIndex, r).Y += Delta;
     Tiles[LeadingDummy].Y += Delta;

@@ -119,4 +119,7 @@ private:
     TTilePlace& TileAt(int32_t C, int32_t R);
     void CountStep();
     void Settle();
+    // The part of Delta that moves a line whose leading dummy stands Offset pixels past its rest
+    // place, cut off at one whole cell; reaching the cell sets StepDone and Direction.
+    double CutAtOneCell(double Offset, double Delta);
 };
