@@ -76,3 +76,29 @@ function(zelvan_tests)
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   endforeach()
 endfunction()
+
+# zelvan_platform_module(<module> API_DEPS libs...) builds the calling folder into the run-time
+# loaded module <module>.so and its interface library platform_<module>_api. Only <module>.h is
+# exposed to the layers that load the module; its other headers stay private to the module.
+function(zelvan_platform_module module)
+  cmake_parse_arguments(ARG "" "" "API_DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  set(api_header ${CMAKE_CURRENT_SOURCE_DIR}/${module}.h)
+  set(private_headers ${srcs})
+  list(FILTER private_headers INCLUDE REGEX "\\.h$")
+  list(REMOVE_ITEM private_headers ${api_header})
+  set(api_root ${CMAKE_BINARY_DIR}/include/platform_${module}_api)
+  set(private_root ${CMAKE_BINARY_DIR}/include-private/${module})
+  zelvan_stage_headers(${api_root} ${api_header})
+  zelvan_stage_headers(${private_root} ${private_headers})
+
+  add_library(platform_${module}_api INTERFACE ${api_header})
+  target_include_directories(platform_${module}_api INTERFACE ${api_root})
+  target_link_libraries(platform_${module}_api INTERFACE ${ARG_API_DEPS})
+
+  add_library(${module} MODULE ${srcs})
+  set_target_properties(${module} PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
+                        VISIBILITY_INLINES_HIDDEN ON)
+  target_include_directories(${module} PRIVATE ${private_root})
+  target_link_libraries(${module} PRIVATE platform_${module}_api)
+endfunction()
