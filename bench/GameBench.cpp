@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "BenchMainWindow.h"
 #include "display/DXClass.Timer.h"
 #include "display/DXDraws.h"
 #include "game/MainForm.h"
@@ -36,17 +37,9 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons h
 // (no vertical-blank wait). The pointer moves 17 pixels each time, so every second event completes
 // a step of the row.
 void BM_DragStep(benchmark::State& state) {
-    auto form = std::make_unique<TForm1>();
-    form->show();
-    QApplication::processEvents();
+    auto form = OpenBenchMainWindow(state);
+    if (!form) return;
     TDXDraw* dx = form->DXDraw1;
-    if (!dx->Initialized() || !form->Tiles[102]) {
-        state.SkipWithError("the main window did not come up");
-        return;
-    }
-    TDXDrawOptions options = dx->Options();
-    options.Exclude(doWaitVBlank);
-    dx->SetOptions(options);
     form->SoundSetting.assign(1, '0'); // silent: the sound device is not what is measured
     form->btnScrambleclick(nullptr);
     int x = 100;

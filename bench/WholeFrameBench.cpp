@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "BenchMainWindow.h"
 #include "display/DXClass.Timer.h"
 #include "display/DXDraws.h"
 #include "game/MainForm.h"
@@ -14,17 +15,9 @@
 namespace {
 
 void BM_WholeFrame(benchmark::State& state) {
-    auto form = std::make_unique<TForm1>();
-    form->show(); // builds the display, its surfaces and the 102 sprites
-    QApplication::processEvents();
+    auto form = OpenBenchMainWindow(state);
+    if (!form) return;
     TDXDraw* dx = form->DXDraw1;
-    if (!dx->Initialized() || !form->Tiles[102]) {
-        state.SkipWithError("the main window did not come up");
-        return;
-    }
-    TDXDrawOptions options = dx->Options();
-    options.Exclude(doWaitVBlank);
-    dx->SetOptions(options);
     // A row in the middle of a drag, so the wrap-around sprites are on the surface as in play.
     form->Puzzle.RowIndex = 5;
     form->Puzzle.Axis = "Row";
