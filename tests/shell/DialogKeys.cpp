@@ -108,6 +108,31 @@ TEST_F(DialogKeys, RecordAndWinnerIgnoreEnterAndEscapeButAnswerTheirAccelerators
         EXPECT_FALSE(winner.isVisible());
     });
     EXPECT_EQ(result, mrOk);
+
+    // The helper a win uses answers each showing of the program's two dialogs once, by keys.
+    frmHighScore = &record;
+    frmWinner = &winner;
+    {
+        TWinDialogsByKeys keys(QStringLiteral("Lee"));
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            record.close();
+            winner.close();
+        });
+        guard.start(10000);
+        for (int round = 0; round < 2; ++round) {
+            record.HighScoreMoves = 30 - round;
+            EXPECT_EQ(record.ShowModal(), mrOk);
+            EXPECT_EQ(winner.ShowModal(), mrOk);
+        }
+        EXPECT_EQ(keys.RecordsAnswered, 2);
+        EXPECT_EQ(keys.WinnersClosed, 2);
+    }
+    frmHighScore = nullptr;
+    frmWinner = nullptr;
+    EXPECT_EQ(Stored("TopPlayer"), "Lee");
+    EXPECT_EQ(Stored("HighScore"), "29");
     EXPECT_TRUE(Reported.empty());
 }
 
