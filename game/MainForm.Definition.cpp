@@ -1,8 +1,10 @@
 // The main window's definition: its controls from the window layout, then its non-visual
 // components.
-#include "game/MainForm.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global Form1 declared by the header below.
 #include "ui_MainForm.h"
+
+#include "game/MainForm.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
@@ -51,6 +53,7 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
     btnOptions->onclick = [this](QObject* Sender) { btnOptionsclick(Sender); };
     btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
     btnScramble->onclick = [this](QObject* Sender) { btnScrambleclick(Sender); };
+    CreateKeysAndNames();
 
     CreateComponents();
 }

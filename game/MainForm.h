@@ -166,6 +166,9 @@ public:
 
 private:
     void CreateComponents();
+    // The window's shortcuts (N and F2 deal, O the options, H and F1 the help; none of them while
+    // a modal dialog is up) and the names and roles accessibility tools read for the panel.
+    void CreateKeysAndNames();
     void ShowSplash();
     // Gives every existing sprite the place and pattern the puzzle holds for it.
     void ApplyTiles();
