@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +21,12 @@ class TDXImageList;
 class TDXSpriteEngine;
 class TDXSound;
 class TDXWaveList;
-class TWaveCollectionItem;
 class TDXTimer;
 class TMySprite;
 class TSprite;
 class TPictureCollectionItem;
 class TbrixColorButton;
+class TStream;
 namespace Ui {
 class TForm1;
 }
@@ -83,17 +84,11 @@ public:
     // Frees Tiles[101], Tiles[102], then Tiles[1..100], clearing each entry first.
     void FreeSprites();
 
-    // The puzzle's operations, each followed by showing its result on the sprites.
-    // SetStartPos reads the layout from StartPos: a list that does not name each tile 1..100
-    // exactly once raises an error and changes nothing.
+    // Lays the tiles out as StartPos says and shows them: a list that does not name each tile
+    // 1..100 exactly once raises an error and changes nothing.
     void SetStartPos();
-    // Highlighting follows HighlightSetting ("1" is on).
+    // The solution test with highlighting as HighlightSetting says ("1" is on), shown at once.
     bool CheckSolution();
-    void PlaceDummySprites(const std::string& LineAxis, int32_t Line);
-    void ScrollRow(double Delta);
-    void ScrollCol(double Delta);
-    void CompleteRowMove();
-    void CompleteColMove();
 
     // Start-up loading of the three preferences into the working copies (read, default, write
     // back). Returns the store errors met (the game goes on with defaults).
@@ -155,11 +150,11 @@ public:
     std::string NumberedSetting;
     int32_t HighScoreMoves = 1000;
 
-    // The board, scrolling and gesture state; the sprites below show it.
-    TPuzzle Puzzle;
-    // Tiles[1..100]: the sprite of each tile; Tiles[101] the leading and Tiles[102] the trailing
-    // wrap-around sprite. Index 0 is unused. Entries are null until the sprites are created.
-    TMySprite* Tiles[103] = {};
+    // The board, scrolling and gesture state, for reading; only the window's handlers change it.
+    const TPuzzle& Puzzle() const { return FPuzzle; }
+    // The sprite of tile 1..100, the leading (101) or the trailing (102) wrap-around sprite; null
+    // until the sprites are created.
+    TMySprite* Tiles(int32_t Index) const;
 
     // The first showing runs FormShow before the window appears, then centres it.
     void setVisible(bool visible) override;
@@ -167,7 +162,8 @@ public:
 private:
     void CreateComponents();
     void ShowSplash();
-    // Gives every existing sprite the place and pattern the puzzle holds for it.
+    // Gives every existing sprite the place and pattern the puzzle holds for it: the one way the
+    // puzzle's tile places reach the sprites, after each change of the puzzle.
     void ApplyTiles();
     // The 100 start layout texts of StartPos.
     std::vector<std::string> StartPosItems() const;
@@ -176,13 +172,17 @@ private:
     void PlayWave(const char* Name);
     // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
     void WinSequence();
-    void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
-    void LoadWave(TWaveCollectionItem* Item, const char* Resource);
+    // Reads a picture or sound of the program's resources with Read; a missing or unreadable one
+    // is reported (Kind names it: "Picture", "Sound") and leaves its item empty.
+    void LoadAsset(const char* Kind, const char* Resource, const std::function<void(TStream&)>& Read);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
     void FlushErrors();
 
     std::unique_ptr<Ui::TForm1> FUi;
+    TPuzzle FPuzzle;
+    // Index 0 is unused.
+    TMySprite* FTiles[103] = {};
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;

@@ -92,7 +92,7 @@ protected:
     std::vector<int> TopRow() const {
         std::vector<int> row;
         for (int c = 1; c <= 10; ++c)
-            row.push_back(Form->Puzzle.Grid[c][1]);
+            row.push_back(Form->Puzzle().TileIn(c, 1));
         return row;
     }
 };
@@ -106,32 +106,47 @@ TEST_F(MainWindowGesture, DealThenEveryButtonDragsAndEachMovementIsDrawnAtTheNex
     EXPECT_EQ(TopRow(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(Form->lblMoves->text(), "Moves:");
 
+    // The deal reads the stored record again: a record stored since start-up shows.
+    StoreValue("TopPlayer", "Cy");
+    StoreValue("HighScore", "42");
     QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
     EXPECT_EQ(TopRow(), (std::vector<int>{10, 72, 8, 71, 94, 20, 100, 97, 62, 35}));
     EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
-    EXPECT_TRUE(Form->Puzzle.GameActive);
+    EXPECT_TRUE(Form->Puzzle().GameActive());
+    EXPECT_EQ(Form->lblTop->text(), "Top Player: Cy");
+    EXPECT_EQ(Form->HighScoreMoves, 42);
 
     // Halfway through a drag with the right button the next frame shows the row 20 pixels along.
-    const int before = Form->Puzzle.Grid[1][3];
+    const int before = Form->Puzzle().TileIn(1, 3);
     QTest::mousePress(Form->DXDraw1, Qt::RightButton, {}, {100, 180});
     QTest::mouseMove(Form->DXDraw1, {120, 181});
     RunTicks(1);
-    EXPECT_EQ(Form->Tiles[before]->X, 54);
+    EXPECT_EQ(Form->Tiles(before)->X, 54);
     std::string where;
     EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
     QTest::mouseMove(Form->DXDraw1, {590, 181}); // off the board: the drag goes on, one step
     QTest::mouseRelease(Form->DXDraw1, Qt::RightButton, {}, {590, 181});
-    EXPECT_EQ(Form->Puzzle.Grid[2][3], before);
+    EXPECT_EQ(Form->Puzzle().TileIn(2, 3), before);
     EXPECT_EQ(Form->lblMoves->text(), "Moves: 1");
     RunTicks(1);
     EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
+
+    // Releasing another button than the one pressed ends the drag all the same.
+    QTest::mousePress(Form->DXDraw1, Qt::LeftButton, {}, {100, 400});
+    QTest::mouseMove(Form->DXDraw1, {140, 400});
+    QTest::mouseRelease(Form->DXDraw1, Qt::RightButton, {}, {140, 400});
+    EXPECT_FALSE(Form->Puzzle().Dragging());
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 2");
+    const int row9 = Form->Puzzle().TileIn(1, 9);
+    QTest::mouseMove(Form->DXDraw1, {200, 400});
+    EXPECT_EQ(Form->Puzzle().TileIn(1, 9), row9);
 
     // 16 pixels with the middle button spring back; the caption is written again all the same.
     const auto grid = TopRow();
     Form->lblMoves->setText("x");
     Drag(Qt::MiddleButton, {300, 120}, {{316, 120}});
     EXPECT_EQ(TopRow(), grid);
-    EXPECT_EQ(Form->lblMoves->text(), "Moves: 1");
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 2");
     EXPECT_TRUE(Reported.empty());
 }
 
@@ -211,7 +226,7 @@ protected:
             for (int k = 1; k <= steps; ++k)
                 path.push_back(from + sign * (row ? QPoint(34 * k, 0) : QPoint(0, 34 * k)));
             Steps += steps;
-            EXPECT_TRUE(Form->Puzzle.GameActive) << "solved early";
+            EXPECT_TRUE(Form->Puzzle().GameActive()) << "solved early";
             Drag(Qt::LeftButton, from, path);
             ++counted;
             EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
@@ -221,13 +236,13 @@ protected:
 
     // After a win: the start layout, highlighted, and no longer taking presses.
     void ExpectClosedSolvedBoard(int counted) {
-        EXPECT_FALSE(Form->Puzzle.GameActive);
+        EXPECT_FALSE(Form->Puzzle().GameActive());
         for (int n = 1; n <= 100; ++n) {
-            ASSERT_EQ(Form->Puzzle.Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1], n);
-            ASSERT_EQ(Form->Tiles[n]->PatternBase, n + 99);
+            ASSERT_EQ(Form->Puzzle().TileIn((n - 1) % 10 + 1, (n - 1) / 10 + 1), n);
+            ASSERT_EQ(Form->Tiles(n)->PatternBase, n + 99);
         }
         Drag(Qt::LeftButton, {100, 200}, {{150, 200}});
-        EXPECT_EQ(Form->Puzzle.Grid[1][3], 21);
+        EXPECT_EQ(Form->Puzzle().TileIn(1, 3), 21);
         EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
         RunTicks(1);
         std::string where;
