@@ -49,6 +49,7 @@ void TForm1::ApplyTiles() {
             sprite->Y = place.Y;
             sprite->PatternBase = place.PatternBase;
         }
+    DescribeBoard();
 }
 
 std::vector<std::string> TForm1::StartPosItems() const {

@@ -13,13 +13,18 @@ void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState 
     (void)Sender;
     (void)Button;
     (void)Shift;
-    FPuzzle.MouseDown(X, Y);
+    if (X >= BoardLeft && X < BoardRight && Y >= BoardTop && Y < BoardBottom && FCursorShown) {
+        FCursorShown = false; // the mouse has taken over the board
+    }
+    // A press the puzzle takes during a keyboard drag makes it the mouse's drag from here on.
+    if (FPuzzle.MouseDown(X, Y)) FKeyDrag = false;
 }
 
 void TForm1::DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {
     (void)Sender;
     (void)Shift;
-    if (!FPuzzle.Dragging()) return;
+    // The pointer merely hovering must not pull a line that Shift holds.
+    if (!FPuzzle.Dragging() || FKeyDrag) return;
     const bool stepped = FPuzzle.MouseMove(X, Y);
     ApplyTiles();
     if (stepped) PlayWave("Click");
@@ -31,6 +36,13 @@ void TForm1::DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Sh
     (void)Shift;
     (void)X;
     (void)Y;
+    // A button released during a keyboard drag was not pressed on the board: Shift ends that drag.
+    if (FKeyDrag) return;
+    ReleaseDrag();
+}
+
+void TForm1::ReleaseDrag() {
+    FKeyDrag = false;
     // The release ends the drag in the puzzle; a win's dialogs follow on a gesture at rest.
     const TRelease release = FPuzzle.MouseUp(HighlightSetting == "1");
     if (!release.Handled) return;

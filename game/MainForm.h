@@ -27,6 +27,9 @@ class TSprite;
 class TPictureCollectionItem;
 class TbrixColorButton;
 class TStream;
+class TDirectDrawSurface;
+class QKeyEvent;
+class QEvent;
 namespace Ui {
 class TForm1;
 }
@@ -110,7 +113,7 @@ public:
     // Frees the 102 sprites and asks the application to end its loop.
     void FormDestroy();
     // One frame: clear, move pass, sprites, frame picture (numbered when NumberedSetting is "1"),
-    // flip. Does nothing while the display cannot draw.
+    // the board cursor when shown, flip. Does nothing while the display cannot draw.
     void DXTimer1Timer(QObject* Sender, int LagCount);
     void DXDraw1Initialize(QObject* Sender);
     void DXDraw1Finalize(QObject* Sender);
@@ -120,6 +123,16 @@ public:
     void DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     // Deals a new game; a game under way is abandoned.
     void btnScrambleclick(QObject* Sender);
+
+    // ---- Keyboard play on the board
+    // The board cursor: the cell the keys work on (column and row 1..10, from the top-left cell)
+    // and whether it is drawn (once a key is used, until the mouse is pressed on the board).
+    int32_t CursorColumn() const { return FCursorColumn; }
+    int32_t CursorRow() const { return FCursorRow; }
+    bool CursorShown() const { return FCursorShown; }
+    // What the board tells assistive technology about the cursor's cell, for example
+    // "row 3, column 7: tile 42, not at home".
+    std::string CursorCellText() const;
 
     // Problems met while building and starting the window and not reported yet.
     const std::vector<std::string>& PendingErrors() const { return FPendingErrors; }
@@ -159,6 +172,14 @@ public:
     // The first showing runs FormShow before the window appears, then centres it.
     void setVisible(bool visible) override;
 
+protected:
+    // Arrows move the board cursor; Shift held is a press on the cursor's cell, Shift with an
+    // arrow one whole-cell movement of its row or column, releasing Shift the release.
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    // A window that stops being active never sees Shift released: its keyboard drag ends then.
+    void changeEvent(QEvent* Event) override;
+
 private:
     void CreateComponents();
     void ShowSplash();
@@ -168,6 +189,15 @@ private:
     // The 100 start layout texts of StartPos.
     std::vector<std::string> StartPosItems() const;
     void ShowMoves();
+    // The end of a drag, by mouse button or by Shift: settle, count, show, and a win's sequence.
+    void ReleaseDrag();
+    // Moves the board cursor by whole cells, wrapping at the edges, and shows it.
+    void MoveCursor(int32_t Columns, int32_t Rows);
+    // One whole-cell step of a keyboard drag along the arrow's axis.
+    void KeyStep(TAxis LineAxis, int32_t Step);
+    // Tells assistive technology the cursor cell's text when it changed.
+    void DescribeBoard();
+    void DrawCursor(TDirectDrawSurface* Surface);
     // Plays a wave of the wave list when sounds are on.
     void PlayWave(const char* Name);
     // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
@@ -183,6 +213,11 @@ private:
     TPuzzle FPuzzle;
     // Index 0 is unused.
     TMySprite* FTiles[103] = {};
+    int32_t FCursorColumn = 1;
+    int32_t FCursorRow = 1;
+    bool FCursorShown = false;
+    // The drag under way was started by Shift, not by a mouse button.
+    bool FKeyDrag = false;
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;

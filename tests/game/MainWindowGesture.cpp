@@ -10,6 +10,9 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WaveOutputRecording.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -88,6 +91,30 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(12));
     }
+    // A key event on the board, which has the keyboard; what it leaves unused goes to the window.
+    void Key(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(type, key, modifiers);
+        QApplication::sendEvent(Form->DXDraw1, &event);
+    }
+    void Arrow(int key, Qt::KeyboardModifiers modifiers = {}) {
+        Key(QEvent::KeyPress, key, modifiers);
+        Key(QEvent::KeyRelease, key, modifiers);
+    }
+    // Arrows alone until the board cursor stands on cell (c, r).
+    void CursorTo(int c, int r) {
+        for (int i = 0; i < 10 && Form->CursorColumn() != c; ++i)
+            Arrow(Qt::Key_Right);
+        for (int i = 0; i < 10 && Form->CursorRow() != r; ++i)
+            Arrow(Qt::Key_Down);
+    }
+    // Shift pressed, the arrows with Shift held, Shift released.
+    void KeyDrag(const std::vector<int>& arrows) {
+        Key(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+        for (int arrow : arrows)
+            Arrow(arrow, Qt::ShiftModifier);
+        Key(QEvent::KeyRelease, Qt::Key_Shift);
+    }
+    std::string Caption() const { return Form->lblMoves->text().toStdString(); }
     bool Paced = false;
     std::vector<int> TopRow() const {
         std::vector<int> row;
@@ -150,6 +177,94 @@ TEST_F(MainWindowGesture, DealThenEveryButtonDragsAndEachMovementIsDrawnAtTheNex
     EXPECT_TRUE(Reported.empty());
 }
 
+TEST_F(MainWindowGesture, AKeyboardDragFollowsTheMouseRulesAndTheCursorItsTile) {
+    RandSeed = 0;
+    Start();
+    RunTicks(1);
+    // Before a deal Shift takes nothing and the arrows only move the cursor, wrapping at the edges.
+    EXPECT_FALSE(Form->CursorShown());
+    KeyDrag({Qt::Key_Left});
+    EXPECT_TRUE(Form->CursorShown());
+    EXPECT_EQ(Form->CursorColumn(), 10);
+    Arrow(Qt::Key_Up);
+    EXPECT_EQ(Form->CursorRow(), 10);
+    Arrow(Qt::Key_Down);
+    Arrow(Qt::Key_Right);
+    EXPECT_EQ(Form->CursorColumn() * 10 + Form->CursorRow(), 11);
+    EXPECT_EQ(TopRow(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(Caption(), "Moves:");
+
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    const TPuzzle& puzzle = Form->Puzzle();
+    CursorTo(3, 2);
+    const int tile = puzzle.TileIn(3, 2), below = puzzle.TileIn(3, 3);
+    // Two cells right, an arrow across the row (ignored), two cells back: nothing counts.
+    Key(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    Arrow(Qt::Key_Right, Qt::ShiftModifier);
+    Arrow(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    EXPECT_EQ(Form->CursorColumn(), 5); // the cursor moves with its tile
+    Arrow(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    EXPECT_EQ(puzzle.TileIn(3, 3), below);
+    EXPECT_EQ(Form->CursorRow(), 2);
+    QTest::mouseMove(Form->DXDraw1, {300, 300}); // hovering does not pull the line
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    Arrow(Qt::Key_Left, Qt::ShiftModifier);
+    Arrow(Qt::Key_Left, Qt::ShiftModifier);
+    Key(QEvent::KeyRelease, Qt::Key_Shift);
+    EXPECT_FALSE(puzzle.Dragging());
+    EXPECT_EQ(puzzle.TileIn(3, 2), tile);
+    EXPECT_EQ(Caption(), "Moves: 0");
+    EXPECT_TRUE(Form->Puzzle().GameActive());
+
+    // One cell up is one move; the cursor wraps with its tile from row 1 to row 10.
+    CursorTo(3, 1);
+    const int top = puzzle.TileIn(3, 1);
+    KeyDrag({Qt::Key_Up});
+    EXPECT_EQ(puzzle.TileIn(3, 10), top);
+    EXPECT_EQ(Form->CursorRow(), 10);
+    EXPECT_EQ(Caption(), "Moves: 1");
+    RunTicks(1);
+    EXPECT_EQ(Form->Tiles(top)->Y, 411); // the sprites show it at the next frame
+    EXPECT_TRUE(Reported.empty());
+}
+
+TEST_F(MainWindowGesture, TheBoardCursorIsDrawnDescribedAndHiddenByTheMouse) {
+    RandSeed = 0;
+    Start();
+    RunTicks(1);
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(Form->DXDraw1);
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->text(QAccessible::Name), "Board");
+
+    // The first key shows the cursor: a frame two pixels wide inside its cell, the tile within.
+    Arrow(Qt::Key_Right);
+    RunTicks(1);
+    std::string where;
+    const QImage shot = Shown();
+    EXPECT_EQ(Differences(shot, Expected(false), where), 34 * 34 - 30 * 30) << where;
+    const int left = 34 + 34, top = 105;
+    EXPECT_EQ(shot.pixel(left, top) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(left + 33, top + 20) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(left + 2, top + 2) & 0xFFFFFF, SheetPixel(101, 2, 2));
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 2: tile 2, at home");
+
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 2: tile 72, not at home");
+    KeyDrag({Qt::Key_Left});
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 1: tile 72, not at home");
+    // The count's label names the new count.
+    QAccessibleInterface* moves = QAccessible::queryAccessibleInterface(Form->lblMoves);
+    EXPECT_EQ(moves->text(QAccessible::Name), "Moves: 1");
+
+    // A press on the board hides the cursor again.
+    QTest::mouseClick(Form->DXDraw1, Qt::LeftButton, {}, {200, 200});
+    EXPECT_FALSE(Form->CursorShown());
+    RunTicks(1);
+    EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
+}
+
 class MainWindowWin : public MainWindowGesture {
 protected:
     // The main window first, as the program body creates them: the first window is the main one.
@@ -189,12 +304,9 @@ protected:
         MainWindowGesture::TearDown();
     }
 
-    // Deals the first game, then undoes its passes from the last to the first, one drag each.
-    // Returns the moves counted.
-    int UndoTheDeal() {
-        RandSeed = 0;
-        QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
-        // The deal again from the same generator: line, count, axis for each of the 100 passes.
+    // The first deal again from the same generator: line, count and axis (true: a row) of each of
+    // its 100 passes.
+    static std::vector<std::tuple<int, int, bool>> FirstDealPasses() {
         uint32_t seed = 0;
         std::swap(seed, RandSeed);
         std::vector<std::tuple<int, int, bool>> passes;
@@ -203,6 +315,15 @@ protected:
             passes.emplace_back(line, count, Random(2) == 0);
         }
         std::swap(seed, RandSeed);
+        return passes;
+    }
+
+    // Deals the first game, then undoes its passes from the last to the first, one drag each.
+    // Returns the moves counted.
+    int UndoTheDeal() {
+        RandSeed = 0;
+        QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+        const auto passes = FirstDealPasses();
         // A drag back along a whole turn changes nothing and counts nothing.
         std::vector<QPoint> turn;
         for (int k = 1; k <= 10; ++k)
@@ -279,6 +400,32 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
     EXPECT_EQ(sounds.Blips, counted);
     EXPECT_EQ(sounds.Clicks, Steps);
     EXPECT_EQ(sounds.Other, 0);
+}
+
+TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
+    StartWithDialogs();
+    RandSeed = 0;
+    // The deal by its key once the window has one; until then by SCRAMBLE.
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    const auto passes = FirstDealPasses();
+    int counted = 0;
+    for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
+        const auto [line, count, row] = *it;
+        if (count == 10) continue;
+        const int steps = count <= 5 ? count : 10 - count;
+        const int arrow = row ? (count <= 5 ? Qt::Key_Left : Qt::Key_Right)
+                              : (count <= 5 ? Qt::Key_Up : Qt::Key_Down);
+        CursorTo(row ? Form->CursorColumn() : line, row ? line : Form->CursorRow());
+        EXPECT_TRUE(Form->Puzzle().GameActive()) << "solved early";
+        KeyDrag(std::vector<int>(size_t(steps), arrow));
+        ++counted;
+        EXPECT_EQ(Caption(), "Moves: " + std::to_string(counted));
+    }
+    EXPECT_TRUE(RecordShown);
+    EXPECT_TRUE(WinnerShown);
+    EXPECT_EQ(StoredValue("HighScore"), std::to_string(counted));
+    EXPECT_EQ(counted, 93);
+    ExpectClosedSolvedBoard(counted);
 }
 
 TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {
