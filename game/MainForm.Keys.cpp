@@ -58,7 +58,7 @@ void TForm1::keyPressEvent(QKeyEvent* Event) {
         return;
     }
     Event->accept();
-    if (FKeyDrag)
+    if (FKeyDrag && FPuzzle.Dragging())
         KeyStep(arrow.Axis, arrow.Step);
     else if (!FPuzzle.Dragging())
         MoveCursor(arrow.Axis == TAxis::Row ? arrow.Step : 0,

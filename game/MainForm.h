@@ -204,7 +204,8 @@ private:
     void WinSequence();
     // Reads a picture or sound of the program's resources with Read; a missing or unreadable one
     // is reported (Kind names it: "Picture", "Sound") and leaves its item empty.
-    void LoadAsset(const char* Kind, const char* Resource, const std::function<void(TStream&)>& Read);
+    void LoadAsset(const char* Kind, const char* Resource,
+                   const std::function<void(TStream&)>& Read);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
     void FlushErrors();

@@ -48,7 +48,7 @@ TEST(Board, StartLayoutIsSolvedAndResetsTheGameButNotTheStep) {
 TEST(Board, HighlightFollowsTheSettingAndTheHomeCellOnlyAtTheNextCheck) {
     TSolvedPuzzle s;
     TPuzzle& P = s.P;
-    P.RotateLine(TAxis::Row, 3, 1);               // row 3: tiles 21..30 each one column right
+    P.RotateLine(TAxis::Row, 3, 1);          // row 3: tiles 21..30 each one column right
     EXPECT_EQ(P.Place(21).PatternBase, 120); // not refreshed before the next check
     EXPECT_FALSE(P.CheckSolution(true));
     for (int n = 21; n <= 30; ++n)

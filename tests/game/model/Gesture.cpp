@@ -117,9 +117,7 @@ TEST(Gesture, RowsAndColumnsSettleAlikeEitherWay) {
             EXPECT_TRUE(TilesOnTheirCells(g.P)) << int(axis) << " " << d;
             // The first cell of the line: its own tile, or the one from the far end or the next.
             const int first = row ? g.P.TileIn(1, 5) : g.P.TileIn(3, 1);
-            const int expected = !step ? (row ? 41 : 3)
-                                 : d > 0 ? (row ? 50 : 93)
-                                         : (row ? 42 : 13);
+            const int expected = !step ? (row ? 41 : 3) : d > 0 ? (row ? 50 : 93) : (row ? 42 : 13);
             EXPECT_EQ(first, expected) << int(axis) << " " << d;
         }
 }
