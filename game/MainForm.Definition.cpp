@@ -52,10 +52,7 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
     btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
     btnScramble->onclick = [this](QObject* Sender) { btnScrambleclick(Sender); };
 
-    // The board takes the keyboard (its keys reach this window) and is named for assistive
-    // technology; its description follows the board cursor.
-    DXDraw1->setFocusPolicy(Qt::StrongFocus);
-    DXDraw1->setAccessibleName(QStringLiteral("Board"));
+    PresentBoard();
 
     CreateComponents();
 }

@@ -6,6 +6,7 @@
 #include "platform/rtl/Conversions.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 
 namespace {
@@ -39,7 +40,28 @@ int32_t Wrapped(int32_t Index) {
 constexpr int CursorWidth = 2;
 constexpr TColor CursorColour = clRed;
 
+// Marks the widget the board is drawn on.
+constexpr const char* BoardProperty = "zelvanBoard";
+
+// The board for assistive technology: a canvas with its name and description, where a plain
+// widget would be an anonymous filler.
+QAccessibleInterface* BoardAccessible(const QString& ClassName, QObject* Object) {
+    (void)ClassName;
+    auto* widget = qobject_cast<QWidget*>(Object);
+    if (!widget || !widget->property(BoardProperty).toBool()) return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Canvas);
+}
+
 } // namespace
+
+void TForm1::PresentBoard() {
+    static const bool installed = (QAccessible::installFactory(BoardAccessible), true);
+    (void)installed;
+    DXDraw1->setProperty(BoardProperty, true);
+    // The board takes the keyboard (its keys reach this window).
+    DXDraw1->setFocusPolicy(Qt::StrongFocus);
+    DXDraw1->setAccessibleName(QStringLiteral("Board"));
+}
 
 void TForm1::keyPressEvent(QKeyEvent* Event) {
     const int key = Event->key();

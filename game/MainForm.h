@@ -195,6 +195,8 @@ private:
     void MoveCursor(int32_t Columns, int32_t Rows);
     // One whole-cell step of a keyboard drag along the arrow's axis.
     void KeyStep(TAxis LineAxis, int32_t Step);
+    // Gives the board the keyboard and its name and role for assistive technology.
+    void PresentBoard();
     // Tells assistive technology the cursor cell's text when it changed.
     void DescribeBoard();
     void DrawCursor(TDirectDrawSurface* Surface);

@@ -237,6 +237,7 @@ TEST_F(MainWindowGesture, TheBoardCursorIsDrawnDescribedAndHiddenByTheMouse) {
     QAccessibleInterface* board = QAccessible::queryAccessibleInterface(Form->DXDraw1);
     ASSERT_NE(board, nullptr);
     EXPECT_EQ(board->text(QAccessible::Name), "Board");
+    EXPECT_EQ(board->role(), QAccessible::Canvas);
 
     // The first key shows the cursor: a frame two pixels wide inside its cell, the tile within.
     Arrow(Qt::Key_Right);
