@@ -7,7 +7,7 @@
 
 #include "BenchMainWindow.h"
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "game/Sprites.h"
 #include "graphics/DXSpriteEngine.h"

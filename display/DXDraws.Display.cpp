@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 #include "display/DXDraws.Control.h"
 
 // ---- TDXDrawDisplay ----------------------------------------------------------------------------

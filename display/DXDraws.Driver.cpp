@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 // ---- TDXDrawDriver -----------------------------------------------------------------------------
 

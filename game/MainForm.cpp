@@ -4,7 +4,7 @@
 #include "ui_MainForm.h"
 
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "platform/rtl/Exceptions.h"
 #include "shell/Settings.h"
 #include "shell/WindowPlacement.h"

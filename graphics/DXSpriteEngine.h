@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "display/DXDraws.Attachment.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DXSprite.h"
 #include "platform/ui/Components.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "display/DXClass.Forms.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "tests/support/DisplayForm.h"
 
 namespace {
