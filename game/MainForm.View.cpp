@@ -67,12 +67,22 @@ void TForm1::FormDestroy() {
 void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     (void)Sender;
     (void)LagCount;
-    if (!DXDraw1->CanDraw()) return;
+    if (!DXDraw1->CanDraw()) {
+        DXTimer1->WaitForNextFrame();
+        return;
+    }
+    DXSpriteEngine1->Move(1);
+    const int framePicture = NumberedSetting == "1" ? 2 : 0;
+    // A frame that would show what the window already shows is not made.
+    if (!DXDraw1->FrameDue() && !DXSpriteEngine1->Changed() && framePicture == ShownFramePicture) {
+        DXTimer1->WaitForNextFrame();
+        return;
+    }
     TDirectDrawSurface* back = DXDraw1->Surface();
     back->Fill(0);
-    DXSpriteEngine1->Move(1);
     DXSpriteEngine1->Draw();
-    DXImageList1->Items().Items(NumberedSetting == "1" ? 2 : 0)->Draw(back, 0, 0, 0);
+    DXImageList1->Items().Items(framePicture)->Draw(back, 0, 0, 0);
+    ShownFramePicture = framePicture;
     DXDraw1->Flip();
 }
 

@@ -186,6 +186,8 @@ private:
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;
+    // The image list item the last frame drew over the sprites (-1 before the first frame).
+    int ShownFramePicture = -1;
 };
 
 extern TForm1* Form1;
