@@ -35,6 +35,8 @@ void TForm1::FormShow() {
     } catch (const std::exception& E) {
         ReportErrors({E.what()});
     }
+    // The board has the keyboard from the start; the buttons take no focus.
+    DXDraw1->setFocus();
 }
 
 void TForm1::ShowSplash() {
@@ -72,17 +74,18 @@ void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
         return;
     }
     DXSpriteEngine1->Move(1);
-    const int framePicture = NumberedSetting == "1" ? 2 : 0;
+    const TOverlay overlay{NumberedSetting == "1" ? 2 : 0, FCursorShown, FCursorColumn, FCursorRow};
     // A frame that would show what the window already shows is not made.
-    if (!DXDraw1->FrameDue() && !DXSpriteEngine1->Changed() && framePicture == ShownFramePicture) {
+    if (!DXDraw1->FrameDue() && !DXSpriteEngine1->Changed() && overlay == ShownOverlay) {
         DXTimer1->WaitForNextFrame();
         return;
     }
     TDirectDrawSurface* back = DXDraw1->Surface();
     back->Fill(0);
     DXSpriteEngine1->Draw();
-    DXImageList1->Items().Items(framePicture)->Draw(back, 0, 0, 0);
-    ShownFramePicture = framePicture;
+    DXImageList1->Items().Items(overlay.FramePicture)->Draw(back, 0, 0, 0);
+    DrawCursor(back);
+    ShownOverlay = overlay;
     DXDraw1->Flip();
 }
 
