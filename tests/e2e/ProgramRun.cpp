@@ -2,7 +2,7 @@
 // program started as a process.
 #include "controls/FontSubstitutes.h"
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "game/Sprites.h"
 #include "graphics/DIB.h"
