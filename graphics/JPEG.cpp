@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -45,10 +46,27 @@ void EmitMessage(j_common_ptr info, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// Huffman data that ends before the picture does makes the decoder warn, which refuses it. The
+// arithmetic decoder gives no such warning: meeting a marker mid-scan is allowed there, and it goes
+// on decoding from zero bits, so data cut short (or a header claiming a far larger picture than
+// its data codes) would come out as a grey picture. A legitimate arithmetic scan can also end
+// with its last bits dropped, but only by about one row of blocks; a scan whose data met the end
+// of the file with two or more rows of blocks still to decode has ended early.
+bool ArithmeticDataEndedEarly(j_decompress_ptr info) {
+    return info->arith_code && info->unread_marker == JPEG_EOI &&
+           info->total_iMCU_rows > info->input_iMCU_row + 1;
+}
+
+// Called by the decoder between rows of blocks, while it reads the data and while it returns rows.
 void ProgressMonitor(j_common_ptr info) {
-    if (info->is_decompressor &&
-        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxScans)
-        Fail(info, "Too many scans in the JPEG data");
+    if (!info->is_decompressor) return;
+    const auto decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > MaxScans) Fail(info, "Too many scans in the JPEG data");
+    if (ArithmeticDataEndedEarly(decompress)) {
+        // The same message as for Huffman data that ends early.
+        info->err->msg_code = JWRN_HIT_MARKER;
+        ErrorExit(info);
+    }
 }
 
 struct TDecodeJob {
