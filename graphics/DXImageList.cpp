@@ -238,9 +238,9 @@ TDirectDraw* TPictureCollection::DDraw() const {
     return FDevice;
 }
 
-void TPictureCollection::Initialize(TCustomDXDraw* Display) {
+void TPictureCollection::Initialize(TCustomDXDraw* DXDraw) {
     Finalize();
-    FDXDraw = Display;
+    FDXDraw = DXDraw;
     if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }

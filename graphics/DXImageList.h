@@ -139,7 +139,7 @@ public:
 
     // Finalises, then binds to Display and initialises every item; "%s cannot be initialized"
     // when Display is not initialised.
-    void Initialize(TCustomDXDraw* Display);
+    void Initialize(TCustomDXDraw* DXDraw);
     // The same against a bare device, for pictures kept without a display control (tools, tests).
     // The caller keeps Device alive until Finalize.
     void InitializeOn(TDirectDraw* Device);
