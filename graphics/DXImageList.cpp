@@ -238,9 +238,9 @@ TDirectDraw* TPictureCollection::DDraw() const {
     return FDevice;
 }
 
-void TPictureCollection::Initialize(TCustomDXDraw* DXDraw) {
+void TPictureCollection::Initialize(TCustomDXDraw* Control) {
     Finalize();
-    FDXDraw = DXDraw;
+    FDXDraw = Control;
     if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }
