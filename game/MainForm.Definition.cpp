@@ -162,6 +162,11 @@ void TForm1::CreateComponents() {
     DXImageList1->Loaded();
     DXTimer1->Loaded();
     DXSpriteEngine1->Loaded();
-    DXSound1->Loaded();
+    // A sound device that cannot be used leaves the game silent; it never keeps the window away.
+    try {
+        DXSound1->Loaded();
+    } catch (const std::exception& E) {
+        SoundOff(E);
+    }
     DXWaveList1->Loaded();
 }

@@ -76,6 +76,7 @@ void TWaveCollectionItem::Restore() {
 
 void TWaveCollectionItem::Play(bool Wait) {
     if (!FInitialized) return;
+    ++FPlayCount;
 
     if (FLooped) {
         if (!FBuffer || !FBuffer->IBuffer()) Restore();

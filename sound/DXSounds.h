@@ -269,6 +269,8 @@ public:
     // Plays without reloading samples: a finished copy is reused, or the loaded master buffer is
     // duplicated. Does nothing while the sound component is not initialised.
     void Play(bool Wait = false);
+    // Plays asked of this item while it was ready, whether or not the device could take each one.
+    int PlayCount() const { return FPlayCount; }
     void Stop();
     void Initialize();
     void Finalize();
@@ -308,6 +310,7 @@ private:
     bool FInitialized = false;
     bool FLooped = false;
     int FMaxPlayingCount = 0;
+    int FPlayCount = 0;
     std::int32_t FPan = 0;
     std::int32_t FVolume = 0;
     TWave FWave;

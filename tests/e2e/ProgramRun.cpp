@@ -9,6 +9,7 @@
 #include "platform/ui/Forms.h"
 #include "tests/support/ResourcePicture.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -97,6 +99,29 @@ TEST(Program, BuiltProgramStartsAndStoresItsDefaults) {
     EXPECT_NE(text.str().find("Highlight=1"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("Numbered=0"), std::string::npos) << text.str();
     EXPECT_EQ(output.find("rror"), std::string::npos) << output;
+}
+
+TEST(Program, BuiltProgramComesUpSilentWithoutItsSoundModule) {
+    // The program and its display module alone, in a folder of their own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* file : {"zelvan", "ddraw.so"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVAN_BIN_DIR "/") + file, dir.filePath(file)));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", dir.path()); // private (0700), so Qt has nothing to say
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(dir.filePath("zelvan"), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    EXPECT_FALSE(program.waitForFinished(4500))
+        << "exit " << program.exitCode() << ": " << program.readAll().toStdString();
+    const std::string output = program.readAll().toStdString();
+    program.kill();
+    program.waitForFinished(5000);
+    EXPECT_LE(std::count(output.begin(), output.end(), '\n'), 1) << output;
 }
 
 } // namespace
