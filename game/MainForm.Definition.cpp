@@ -11,7 +11,8 @@
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Exceptions.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 
 #include <QFile>
 #include <QIcon>

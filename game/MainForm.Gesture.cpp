@@ -4,7 +4,8 @@
 #include "platform/rtl/Conversions.h"
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 
 #include <QLabel>
 

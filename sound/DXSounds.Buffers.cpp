@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "platform/rtl/DXConsts.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DirectSound.h"
+#include "sound/DXSounds.DirectSoundBuffer.h"
 
 // ---- TDirectSound ----------------------------------------------------------------------------
 

@@ -2,7 +2,7 @@
 #include <QEvent>
 
 #include "platform/rtl/DXConsts.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.CustomDXSound.h"
 
 namespace {
 
