@@ -83,6 +83,6 @@ private:
     std::vector<TListener> FNotifyEventList;
     TDXSoundOptions FNowOptions;
     TDXSoundOptions FOptions;
-    std::unique_ptr<TDirectSoundBuffer> FPrimary;
+    TDirectSoundBufferPtr FPrimary{nullptr, &ReleaseDirectSoundBuffer};
     std::unique_ptr<QObject> FFormHook;
 };

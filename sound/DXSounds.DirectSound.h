@@ -1,6 +1,7 @@
 // TDirectSound: the sound device wrapper, keeping the buffers made on it.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/dsound/dsound.h"
@@ -9,7 +10,13 @@
 
 class TDirectSoundBuffer;
 
-// The sound device. It keeps the buffers made on it and destroys those still there when it goes.
+// Gives a buffer back to the device that made it (TDirectSound::ReleaseBuffer).
+void ReleaseDirectSoundBuffer(TDirectSoundBuffer* Buffer);
+// A buffer made by a device, released to it when the pointer goes.
+using TDirectSoundBufferPtr = std::unique_ptr<TDirectSoundBuffer, void (*)(TDirectSoundBuffer*)>;
+
+// The sound device. It owns the buffers made on it until their users release them, and destroys
+// those still there when it goes, the last made first.
 class TDirectSound : public TDirectX {
 public:
     // Opens the device (nullptr = the default one); "%s cannot be initialized" ("DirectSound")
@@ -20,8 +27,17 @@ public:
     TDirectSound& operator=(const TDirectSound&) = delete;
     const char* ClassName() const override { return "TDirectSound"; }
 
+    // A new buffer on this device, without an interface until it is created or loaded.
+    TDirectSoundBufferPtr NewBuffer();
+    // Destroys a buffer this device made (nothing for any other).
+    void ReleaseBuffer(TDirectSoundBuffer* Buffer);
     int BufferCount() const { return static_cast<int>(FBuffers.size()); }
-    TDirectSoundBuffer* Buffers(int Index) const { return FBuffers.at(static_cast<size_t>(Index)); }
+    TDirectSoundBuffer* Buffers(int Index) const {
+        return FBuffers.at(static_cast<size_t>(Index)).get();
+    }
+    // A buffer reported its contents lost: restores (DoRestoreBuffer) unless a restore is already
+    // under way, so a loss met while restoring starts no second one.
+    void BufferLost();
     // The device interface; "%s not made" ("IDirectSound") when there is none.
     IDirectSound* IDSound() const;
 
@@ -35,8 +51,7 @@ protected:
     virtual void DoRestoreBuffer() {}
 
 private:
-    friend class TDirectSoundBuffer;
-    std::vector<TDirectSoundBuffer*> FBuffers;
+    std::vector<std::unique_ptr<TDirectSoundBuffer>> FBuffers;
     bool FGlobalFocus = false;
     IDirectSound* FIDSound = nullptr;
     bool FInRestoreBuffer = false;

@@ -14,6 +14,8 @@
 // return success; a lost buffer makes the device restore (see CheckResult).
 class TDirectSoundBuffer : public TDirectX {
 public:
+    // A buffer on the device that its maker keeps; TDirectSound::NewBuffer makes one the device
+    // keeps until it is released.
     explicit TDirectSoundBuffer(TDirectSound* ADirectSound);
     ~TDirectSoundBuffer() override;
     TDirectSoundBuffer(const TDirectSoundBuffer&) = delete;

@@ -70,8 +70,8 @@ private:
     // frequency, pan and volume.
     void Start(TDirectSoundBuffer& Buffer, bool Loop);
 
-    std::unique_ptr<TDirectSoundBuffer> FBuffer;
-    std::vector<std::unique_ptr<TDirectSoundBuffer>> FBufferList;
+    TDirectSoundBufferPtr FBuffer{nullptr, &ReleaseDirectSoundBuffer};
+    std::vector<TDirectSoundBufferPtr> FBufferList;
     std::int32_t FFrequency = 0;
     bool FInitialized = false;
     bool FLooped = false;

@@ -59,7 +59,7 @@ void TWaveCollectionItem::ClearPlayBuffers() {
 
 TDirectSoundBuffer* TWaveCollectionItem::CreateBuffer() {
     FBuffer.reset();
-    FBuffer = std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
+    FBuffer = WaveCollection()->DXSound()->DSound()->NewBuffer();
     return FBuffer.get();
 }
 
@@ -114,7 +114,7 @@ TDirectSoundBuffer* TWaveCollectionItem::FinishedPlayBuffer() {
 
 TDirectSoundBuffer* TWaveCollectionItem::NewPlayBuffer() {
     if (!MasterReady()) return nullptr;
-    auto duplicate = std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
+    TDirectSoundBufferPtr duplicate = WaveCollection()->DXSound()->DSound()->NewBuffer();
     duplicate->Assign(FBuffer.get());
     // A duplicate the device refused would fail every later play: it is not kept.
     if (!duplicate->IBuffer()) return nullptr;
