@@ -1,4 +1,4 @@
-// TDXSoundDirectSound: the sound component's device, which restores the component when a buffer is lost.
+// TDXSoundDirectSound: the sound component's device; a lost buffer restores the component.
 #pragma once
 
 #include "sound/DXSounds.DirectSound.h"

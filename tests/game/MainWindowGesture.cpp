@@ -14,8 +14,8 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -93,9 +93,7 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     // Plays of a wave the game asked for.
-    int Plays(const char* name) const {
-        return Form->DXWaveList1->Items().Find(name)->PlayCount();
-    }
+    int Plays(const char* name) const { return Form->DXWaveList1->Items().Find(name)->PlayCount(); }
     // A movement with no button down, as after a release that went to another window.
     void Hover(QPoint at) {
         QMouseEvent hover(QEvent::MouseMove, at, Form->DXDraw1->mapToGlobal(at), Qt::NoButton,
@@ -261,8 +259,7 @@ protected:
             Steps += steps;
             if (counted == LoseSoundAt) {
                 // Lost for good: the device cannot be opened again either.
-                LoadPlatformFunctionAs<TDirectSoundSetFaults>("DSound.dll",
-                                                              "DirectSoundSetFaults")(
+                LoadPlatformFunctionAs<TDirectSoundSetFaults>("DSound.dll", "DirectSoundSetFaults")(
                     DSFAULT_NO_DEVICE);
                 LoadPlatformFunctionAs<TDirectSoundDisconnectAll>("DSound.dll",
                                                                   "DirectSoundDisconnectAll")();
