@@ -23,7 +23,7 @@ void BM_WholeFrame(benchmark::State& state) {
     form->SoundSetting.assign(1, '0');
     form->btnScrambleclick(nullptr);
     form->DXDraw1MouseDown(nullptr, mbLeft, 0, 100, 250);
-    form->DXDraw1MouseMove(nullptr, 0, 117, 250);
+    form->DXDraw1MouseMove(nullptr, ssLeft, 117, 250);
     if (form->Puzzle().Axis() != TAxis::Row) state.SkipWithError("the movement did not drag a row");
     int x = 117, drawn = 0;
     for (auto _ : state) {

@@ -4,8 +4,6 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include <cstdio>
-#include <cstring>
 
 #include "display/DXDraws.Control.h"
 #include "display/DXDraws.Driver.h"
@@ -44,10 +42,7 @@ bool ButtonOf(const QMouseEvent* Event, TMouseButton& Button) {
 } // namespace
 
 void TCustomDXDraw::ReportError(QObject* Sender, const std::exception& E) {
-    if (Application)
-        Application->HandleException(Sender, E);
-    else
-        std::fprintf(stderr, "%s\n", E.what());
+    ReportException(Sender, E);
 }
 
 // ---- Window

@@ -13,7 +13,8 @@
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Exceptions.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 
 #include <QFile>
 #include <QIcon>
@@ -154,6 +155,11 @@ void TForm1::CreateComponents() {
     DXImageList1->Loaded();
     DXTimer1->Loaded();
     DXSpriteEngine1->Loaded();
-    DXSound1->Loaded();
+    // A sound device that cannot be used leaves the game silent; it never keeps the window away.
+    try {
+        DXSound1->Loaded();
+    } catch (const std::exception& E) {
+        SoundOff(E);
+    }
     DXWaveList1->Loaded();
 }

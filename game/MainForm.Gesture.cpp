@@ -4,9 +4,12 @@
 #include "platform/rtl/Conversions.h"
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 
 #include <QLabel>
+
+#include <cstdio>
 
 void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
                               int Y) {
@@ -22,9 +25,13 @@ void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState 
 
 void TForm1::DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {
     (void)Sender;
-    (void)Shift;
     // The pointer merely hovering must not pull a line that Shift holds.
     if (!FPuzzle.Dragging() || FKeyDrag) return;
+    if ((Shift & (ssLeft | ssRight | ssMiddle)) == 0) {
+        // The release went elsewhere (a modal box took it): the drag ends here as it would have.
+        ReleaseDrag();
+        return;
+    }
     const bool stepped = FPuzzle.MouseMove(X, Y);
     ApplyTiles();
     if (stepped) PlayWave("Click");
@@ -68,9 +75,24 @@ void TForm1::ShowMoves() {
 }
 
 void TForm1::PlayWave(const char* Name) {
-    if (SoundSetting != "1") return;
-    // Never waits for the sound; without a sound device the wave plays nothing, silently.
-    if (DXWaveList1) DXWaveList1->Items().Find(Name)->Play(false);
+    if (SoundSetting != "1" || !DXWaveList1) return;
+    // Never waits for the sound; without a sound device the wave plays nothing, silently. A
+    // device that fails during play turns the sound off: play goes on without it.
+    try {
+        DXWaveList1->Items().Find(Name)->Play(false);
+    } catch (const std::exception& E) {
+        SoundOff(E);
+    }
+}
+
+void TForm1::SoundOff(const std::exception& Reason) {
+    std::fprintf(stderr, "Sound is off for this run: %s\n", Reason.what());
+    // Every wave stays silent from now on: their buffers go and they are no longer ready.
+    try {
+        DXSound1->Finalize();
+    } catch (const std::exception&) {
+        // Finalising releases the device whatever its handlers raise.
+    }
 }
 
 void TForm1::WinSequence() {

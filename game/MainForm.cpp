@@ -121,8 +121,5 @@ void TForm1::FlushErrors() {
     }
     FPendingErrors.clear();
     // The application's standard error report (a message box; standard error when headless).
-    if (Application)
-        Application->HandleException(this, Exception(text));
-    else
-        qWarning("%s", text.c_str());
+    ReportException(this, Exception(text));
 }

@@ -205,6 +205,8 @@ private:
     void DrawCursor(TDirectDrawSurface* Surface);
     // Plays a wave of the wave list when sounds are on.
     void PlayWave(const char* Name);
+    // A sound device that failed: one line on stderr, and the game is silent from then on.
+    void SoundOff(const std::exception& Reason);
     // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
     void WinSequence();
     // Reads a picture or sound of the program's resources with Read; a missing or unreadable one

@@ -8,18 +8,13 @@
 #include <QPalette>
 #include <QShowEvent>
 
-#include <cstdio>
-
 TDialogForm::TDialogForm(QWidget* parent) : TDXForm(parent) {}
 
 void TDialogForm::RunHandler(const std::function<void()>& Handler) {
     try {
         Handler();
     } catch (const std::exception& E) {
-        if (Application)
-            Application->HandleException(this, E);
-        else
-            std::fprintf(stderr, "%s\n", E.what());
+        ReportException(this, E);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "tests/support/ResourcePicture.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -114,6 +116,29 @@ TEST(Program, BuiltProgramStartsAndStoresItsDefaults) {
     program.kill();
     program.waitForFinished(30000);
     EXPECT_EQ(output.find("rror"), std::string::npos) << output;
+}
+
+TEST(Program, BuiltProgramComesUpSilentWithoutItsSoundModule) {
+    // The program and its display module alone, in a folder of their own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* file : {"zelvan", "ddraw.so"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZELVAN_BIN_DIR "/") + file, dir.filePath(file)));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", dir.path()); // private (0700), so Qt has nothing to say
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(dir.filePath("zelvan"), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    EXPECT_FALSE(program.waitForFinished(4500))
+        << "exit " << program.exitCode() << ": " << program.readAll().toStdString();
+    const std::string output = program.readAll().toStdString();
+    program.kill();
+    program.waitForFinished(5000);
+    EXPECT_LE(std::count(output.begin(), output.end(), '\n'), 1) << output;
 }
 
 } // namespace

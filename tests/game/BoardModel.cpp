@@ -39,13 +39,13 @@ TEST(BoardSprites, CreatedInOrderAndShowingThePuzzle) {
     EXPECT_TRUE(board.SpritesFollowThePuzzle());
     const int first = form.Puzzle().TileIn(1, 4);
     form.DXDraw1MouseDown(nullptr, mbLeft, 0, 100, 224);
-    form.DXDraw1MouseMove(nullptr, 0, 120, 224);
+    form.DXDraw1MouseMove(nullptr, ssLeft, 120, 224);
     EXPECT_EQ(form.Tiles(first)->X, 54);
     EXPECT_TRUE(board.SpritesFollowThePuzzle());
-    form.DXDraw1MouseMove(nullptr, 0, 140, 224);
+    form.DXDraw1MouseMove(nullptr, ssLeft, 140, 224);
     EXPECT_EQ(form.Tiles(first)->X, 68);
     EXPECT_TRUE(board.SpritesFollowThePuzzle());
-    form.DXDraw1MouseMove(nullptr, 0, 150, 224);
+    form.DXDraw1MouseMove(nullptr, ssLeft, 150, 224);
     form.DXDraw1MouseUp(nullptr, mbLeft, 0, 150, 224);
     EXPECT_EQ(form.Tiles(first)->X, 68);
     EXPECT_TRUE(board.SpritesFollowThePuzzle());
@@ -67,7 +67,7 @@ TEST(BoardSprites, TheListBoxGivesTheLayoutAndABadListChangesNothing) {
     // A game dealt from that list with one counted move, which a broken list must leave alone.
     form.btnScrambleclick(nullptr);
     form.DXDraw1MouseDown(nullptr, mbLeft, 0, 100, 224);
-    form.DXDraw1MouseMove(nullptr, 0, 140, 224);
+    form.DXDraw1MouseMove(nullptr, ssLeft, 140, 224);
     form.DXDraw1MouseUp(nullptr, mbLeft, 0, 140, 224);
     ASSERT_EQ(form.Puzzle().Moves(), 1);
     const int corner = form.Puzzle().TileIn(1, 1);

@@ -1,13 +1,15 @@
 // Playing on the real main window: SCRAMBLE and drags as synthetic mouse events through Qt, the
-// sounds recorded by OpenAL Soft's wave-file output.
+// sounds counted by the sound module and, once, recorded by OpenAL Soft's wave-file output.
 #include "tests/game/MainWindowHarness.h"
 
 #include "controls/brixColorButton.h"
 #include "platform/rtl/Random.h"
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 #include "tests/support/DialogKeys.h"
+#include "tests/support/StderrCapture.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WaveOutputRecording.h"
 
@@ -16,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -69,7 +72,7 @@ TSoundCount CountSounds(const std::vector<int16_t>& recorded) {
 class MainWindowGesture : public MainWindowTest {
 protected:
     // Press with the given button, one movement event per point, release. Paced, each event
-    // waits for the sounds it played to end, so no two overlap in the recording.
+    // waits for the sounds it played to end and leaves a pause, so no two meet in the recording.
     void Drag(Qt::MouseButton button, QPoint from, const std::vector<QPoint>& path) {
         QTest::mousePress(Form->DXDraw1, button, {}, from);
         for (const QPoint& p : path) {
@@ -90,7 +93,15 @@ protected:
         };
         for (int i = 0; i < 1000 && playing(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::this_thread::sleep_for(std::chrono::milliseconds(12));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    // Plays of a wave the game asked for.
+    int Plays(const char* name) const { return Form->DXWaveList1->Items().Find(name)->PlayCount(); }
+    // A movement with no button down, as after a release that went to another window.
+    void Hover(QPoint at) {
+        QMouseEvent hover(QEvent::MouseMove, at, Form->DXDraw1->mapToGlobal(at), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Form->DXDraw1, &hover);
     }
     // A key event on the board, which has the keyboard; what it leaves unused goes to the window.
     void Key(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
@@ -175,7 +186,41 @@ TEST_F(MainWindowGesture, DealThenEveryButtonDragsAndEachMovementIsDrawnAtTheNex
     Drag(Qt::MiddleButton, {300, 120}, {{316, 120}});
     EXPECT_EQ(TopRow(), grid);
     EXPECT_EQ(Form->lblMoves->text(), "Moves: 2");
+
+    // A release that never arrived (a modal box took it) ends the drag at the next movement that
+    // shows no button down: the step counts, and hovering afterwards moves nothing.
+    const int third = Form->Puzzle().TileIn(1, 3);
+    QTest::mousePress(Form->DXDraw1, Qt::LeftButton, {}, {100, 180});
+    QTest::mouseMove(Form->DXDraw1, {140, 180});
+    Hover({150, 180});
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 3");
+    EXPECT_EQ(Form->Tiles(third)->X, 68);
+    Hover({250, 180});
+    EXPECT_EQ(Form->Tiles(third)->X, 68);
+    QTest::mouseRelease(Form->DXDraw1, Qt::LeftButton, {}, {250, 180});
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 3");
     EXPECT_TRUE(Reported.empty());
+}
+
+TEST_F(MainWindowGesture, StepsClickAndACountedMoveBlipsAsRecorded) {
+    StoreValue("Sound", "1");
+    RandSeed = 0;
+    Start();
+    RunTicks(1);
+    ASSERT_TRUE(Form->DXSound1->Initialized());
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    Paced = true;
+    Drag(Qt::LeftButton, {100, 180}, {{134, 180}, {168, 180}}); // two steps, one move
+    Drag(Qt::LeftButton, {100, 180}, {{110, 180}});             // springs back: silent
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 1");
+    // Closing the window closes the output and completes the recording.
+    delete Form;
+    Form = nullptr;
+    Form1 = nullptr;
+    const TSoundCount sounds = CountSounds(Recording());
+    EXPECT_EQ(sounds.Clicks, 2);
+    EXPECT_EQ(sounds.Blips, 1);
+    EXPECT_EQ(sounds.Other, 0);
 }
 
 TEST_F(MainWindowGesture, AKeyboardDragFollowsTheMouseRulesAndTheCursorItsTile) {
@@ -351,6 +396,13 @@ protected:
             for (int k = 1; k <= steps; ++k)
                 path.push_back(from + sign * (row ? QPoint(34 * k, 0) : QPoint(0, 34 * k)));
             Steps += steps;
+            if (counted == LoseSoundAt) {
+                // Lost for good: the device cannot be opened again either.
+                LoadPlatformFunctionAs<TDirectSoundSetFaults>("DSound.dll", "DirectSoundSetFaults")(
+                    DSFAULT_NO_DEVICE);
+                LoadPlatformFunctionAs<TDirectSoundDisconnectAll>("DSound.dll",
+                                                                  "DirectSoundDisconnectAll")();
+            }
             EXPECT_TRUE(Form->Puzzle().GameActive()) << "solved early";
             Drag(Qt::LeftButton, from, path);
             ++counted;
@@ -376,7 +428,8 @@ protected:
     }
 
     QTimer Poll, Guard;
-    int Steps = 0; // steps completed while undoing the deal
+    int Steps = 0;        // steps completed while undoing the deal
+    int LoseSoundAt = -1; // the sound device goes after this many counted moves
     bool RecordShown = false, WinnerShown = false, RecordBeforeWinner = false;
 };
 
@@ -384,7 +437,6 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
     StoreValue("Sound", "1");
     StartWithDialogs();
     ASSERT_TRUE(Form->DXSound1->Initialized());
-    Paced = true;
     const int counted = UndoTheDeal();
     EXPECT_TRUE(RecordShown);
     EXPECT_TRUE(WinnerShown);
@@ -394,16 +446,26 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
     EXPECT_EQ(Form->HighScoreMoves, counted);
     EXPECT_EQ(Form->lblTop->text(), "Top Player: Ada");
     ExpectClosedSolvedBoard(counted);
+    // A Click per step, a Blip per counted move, nothing for the drags that did not count or the
+    // ignored press.
+    EXPECT_EQ(Plays("Click"), Steps);
+    EXPECT_EQ(Plays("Blip"), counted);
+}
 
-    // Closing the window closes the output and completes the recording: a Click per step, a
-    // Blip per counted move, nothing for the drags that did not count or the ignored press.
-    delete Form;
-    Form = nullptr;
-    Form1 = nullptr;
-    const TSoundCount sounds = CountSounds(Recording());
-    EXPECT_EQ(sounds.Blips, counted);
-    EXPECT_EQ(sounds.Clicks, Steps);
-    EXPECT_EQ(sounds.Other, 0);
+TEST_F(MainWindowWin, ASoundDeviceLostForGoodSilencesTheGameAndTheWinStillComes) {
+    StoreValue("Sound", "1");
+    StartWithDialogs();
+    ASSERT_TRUE(Form->DXSound1->Initialized());
+    StderrCapture printed;
+    LoseSoundAt = 3;
+    const int counted = UndoTheDeal();
+    const std::string text = printed.Text();
+    EXPECT_TRUE(RecordShown);
+    EXPECT_TRUE(WinnerShown);
+    EXPECT_EQ(StoredValue("HighScore"), std::to_string(counted));
+    ExpectClosedSolvedBoard(counted);
+    // Nothing shown; at most one line said.
+    EXPECT_LE(std::count(text.begin(), text.end(), '\n'), 1) << text;
 }
 
 TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
@@ -436,7 +498,8 @@ TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
     ExpectClosedSolvedBoard(counted);
 }
 
-TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {
+TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulateAndSoundOffPlaysNothing) {
+    StoreValue("Sound", "0");
     StoreValue("TopPlayer", "Bo");
     StoreValue("HighScore", "93"); // the moves of undoing the first deal pass by pass
     StartWithDialogs();
@@ -447,6 +510,8 @@ TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {
     EXPECT_EQ(StoredValue("TopPlayer"), "Bo");
     EXPECT_EQ(Form->HighScoreMoves, 93);
     ExpectClosedSolvedBoard(counted);
+    EXPECT_EQ(Plays("Click"), 0);
+    EXPECT_EQ(Plays("Blip"), 0);
 }
 
 } // namespace
