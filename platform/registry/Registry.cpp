@@ -196,22 +196,12 @@ QByteArray RawValue(const QString& fileName, const QString& name) {
     return found;
 }
 
-// Where the parser makes its private copy: a folder in memory when there is one, since the parser
-// forces every file it writes to disk.
-QString ScratchFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    for (const QString& folder : {runtime, QStringLiteral("/dev/shm")})
-        if (!folder.isEmpty() && QFileInfo(folder).isDir() && QFileInfo(folder).isWritable())
-            return folder;
-    return QDir::tempPath();
-}
-
 // The contents of the store file after setting one value: made by the settings parser on a
 // private copy of what parses, so the format stays its own. Sections a killed save left unfinished
 // are dropped; a file that is not a settings file at all is not mined for values.
 std::optional<QByteArray> ContentsWithValue(const QByteArray& current, TFileKind kind,
                                             const char* valueName, const QString& text) {
-    QTemporaryDir scratch(ScratchFolder() + QStringLiteral("/zelvan-store-XXXXXX"));
+    QTemporaryDir scratch(ScratchTemplate());
     if (!scratch.isValid()) return std::nullopt;
     const QString copy = scratch.filePath(QStringLiteral("store.conf"));
     {

@@ -36,6 +36,11 @@ bool MoveStoreAside(const QString& fileName);
 // and six letters or digits). Call only while holding the store's lock: no save is under way.
 void ClearOrphanSaves(const QString& fileName);
 
+// The template of the private folder a save makes its new contents in: in memory when there is
+// such a folder (the settings parser forces every file it writes to disk), named after this
+// process. The first call removes such folders of processes that have ended.
+QString ScratchTemplate();
+
 // Names of the sections a save writes while it is unfinished: they start with this character, are
 // never read as values and are dropped by the next save.
 constexpr char PendingSectionMark = '~';

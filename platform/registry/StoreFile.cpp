@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QList>
 
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
 namespace {
 
 bool IsUtf8(const QByteArray& bytes) {
@@ -106,4 +110,30 @@ void ClearOrphanSaves(const QString& fileName) {
             temporary = temporary && ch.isLetterOrNumber() && ch.unicode() < 128;
         if (temporary) QFile::remove(info.absolutePath() + QLatin1Char('/') + entry);
     }
+}
+
+QString ScratchTemplate() {
+    static const QString folder = [] {
+        QString chosen = QDir::tempPath();
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        for (const QString& candidate : {runtime, QStringLiteral("/dev/shm")})
+            if (!candidate.isEmpty() && QFileInfo(candidate).isDir() &&
+                QFileInfo(candidate).isWritable()) {
+                chosen = candidate;
+                break;
+            }
+        // A save killed while making its contents leaves its folder behind.
+        const QStringList entries =
+            QDir(chosen).entryList({QStringLiteral("zelvan-store-*")}, QDir::Dirs | QDir::Hidden);
+        for (const QString& entry : entries) {
+            const QStringList parts = entry.split(QLatin1Char('-'));
+            bool number = false;
+            const qint64 pid = parts.size() == 4 ? parts[2].toLongLong(&number) : 0;
+            if (number && pid > 0 && kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+                QDir(chosen + QLatin1Char('/') + entry).removeRecursively();
+        }
+        return chosen;
+    }();
+    return folder + QStringLiteral("/zelvan-store-") + QString::number(getpid()) +
+           QStringLiteral("-XXXXXX");
 }

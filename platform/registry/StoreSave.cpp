@@ -20,7 +20,7 @@
 
 namespace {
 
-std::mutex g_saveLock;    // guards the two below; saves run on one thread in practice
+std::mutex g_saveLock;    // guards the three below; saves run on one thread in practice
 QSet<QString> g_readOnly; // files whose lock could neither be taken nor cleared
 qint64 g_byteLimit = -1;  // test seam: bytes in-place saves may still write (< 0: any)
 
@@ -57,7 +57,7 @@ qint64 AgeMs(const QString& fileName) {
 
 // Takes the lock file beside the store. A lock whose process has ended is cleared by tryLock; an
 // empty or unreadable one (its owner killed while writing it) once it is a moment old; one held
-// longer than the run's waiting allowance is taken over (saves replace the file atomically all the
+// longer than the save's waiting allowance is taken over (saves replace the file atomically all the
 // same). False when the lock can be neither taken nor cleared (a directory, a folder that refuses
 // it): the store is then read-only for the run.
 bool TakeLock(QLockFile& lock, const QString& lockName, TWaitAllowance& wait) {
