@@ -123,17 +123,17 @@ bool RewriteInPlace(int fd, const QByteArray& previous, const QByteArray& next) 
     QByteArray pending = next;
     QList<qsizetype> sections; // offsets of the first letter of each section name
     qsizetype mainSection = -1;
-    qsizetype at = 0;
-    while (at < next.size()) {
-        if (next[at] == '[' && at + 2 < next.size() && next[at + 1] != '\n' &&
-            next[at + 1] != ']') {
-            if (next.mid(at, 10) == "[General]\n") mainSection = at + 1;
-            sections << at + 1;
-            pending[at + 1] = PendingSectionMark;
+    qsizetype line = 0;
+    while (line < next.size()) {
+        if (next[line] == '[' && line + 2 < next.size() && next[line + 1] != '\n' &&
+            next[line + 1] != ']') {
+            if (next.mid(line, 10) == "[General]\n") mainSection = line + 1;
+            sections << line + 1;
+            pending[line + 1] = PendingSectionMark;
         }
-        const qsizetype end = next.indexOf('\n', at);
+        const qsizetype end = next.indexOf('\n', line);
         if (end < 0) break;
-        at = end + 1;
+        line = end + 1;
     }
     if (!WriteAt(fd, pending, tail)) return false;
     std::stable_partition(sections.begin(), sections.end(),
@@ -144,8 +144,9 @@ bool RewriteInPlace(int fd, const QByteArray& previous, const QByteArray& next) 
     // One byte at a time: a write of several could be cut after its first bytes, leaving the start
     // of a line blank and its old end in place.
     const QByteArray blank(1, ';');
-    for (qsizetype at = previous.size() - 1; at >= 0; --at)
-        if (previous[at] != '\n' && previous[at] != ';' && !WriteAt(fd, blank, at)) return false;
+    for (qsizetype byte = previous.size() - 1; byte >= 0; --byte)
+        if (previous[byte] != '\n' && previous[byte] != ';' && !WriteAt(fd, blank, byte))
+            return false;
     if (!WriteAt(fd, next, 0)) return false;
     return Allowed(1) == 1 && ftruncate(fd, off_t(next.size())) == 0;
 }
