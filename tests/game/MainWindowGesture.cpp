@@ -7,6 +7,7 @@
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
 #include "sound/DXSounds.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WaveOutputRecording.h"
 
@@ -269,13 +270,15 @@ TEST_F(MainWindowGesture, TheBoardCursorIsDrawnDescribedAndHiddenByTheMouse) {
 class MainWindowWin : public MainWindowGesture {
 protected:
     // The main window first, as the program body creates them: the first window is the main one.
-    void StartWithDialogs() {
+    // ByMouse: the dialogs of a win are answered with the mouse here; otherwise the test answers
+    // them itself (by keys).
+    void StartWithDialogs(bool ByMouse = true) {
         Start();
         frmHighScore = new TfrmHighScore;
         frmWinner = new TfrmWinner;
         // Answers the dialogs of a win inside their modal loops: a name and OK, then CLOSE. Ten
         // seconds without an answer close them, so a wrong path fails instead of hanging.
-        QObject::connect(&Poll, &QTimer::timeout, [this] {
+        if (ByMouse) QObject::connect(&Poll, &QTimer::timeout, [this] {
             if (frmHighScore->isVisible() && !RecordShown) {
                 RecordShown = true;
                 QTest::keyClicks(frmHighScore->txtHighName, "Ada");
@@ -404,10 +407,13 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
 }
 
 TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
-    StartWithDialogs();
+    StartWithDialogs(false);
+    TWinDialogsByKeys dialogs(QStringLiteral("Ada"));
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
     RandSeed = 0;
-    // The deal by its key once the window has one; until then by SCRAMBLE.
-    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    PressKey(Form, Qt::Key_N);
+    ASSERT_TRUE(Form->Puzzle().GameActive()) << "N dealt no game";
     const auto passes = FirstDealPasses();
     int counted = 0;
     for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
@@ -422,8 +428,9 @@ TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
         ++counted;
         EXPECT_EQ(Caption(), "Moves: " + std::to_string(counted));
     }
-    EXPECT_TRUE(RecordShown);
-    EXPECT_TRUE(WinnerShown);
+    EXPECT_EQ(dialogs.RecordsAnswered, 1);
+    EXPECT_EQ(dialogs.WinnersClosed, 1);
+    EXPECT_EQ(StoredValue("TopPlayer"), "Ada");
     EXPECT_EQ(StoredValue("HighScore"), std::to_string(counted));
     EXPECT_EQ(counted, 93);
     ExpectClosedSolvedBoard(counted);

@@ -47,7 +47,9 @@ public:
 private:
     void Look() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == FAnswered) return;
+        // A dialog takes keys once the window system has made it the active window; a key sent
+        // before that reaches nobody.
+        if (!modal || modal == FAnswered || !modal->isActiveWindow()) return;
         if (modal == frmHighScore) {
             FAnswered = modal;
             ++RecordsAnswered;
