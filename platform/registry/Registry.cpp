@@ -1,17 +1,14 @@
 // Registry-shaped calls over per-user INI files, with the platform's result codes.
 #include "platform/registry/Registry.h"
+#include "platform/registry/Store.Internal.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstring>
 #include <memory>
@@ -22,7 +19,7 @@ struct TRegistryKey {
     std::string Path; // backslash-separated path below HKEY_CURRENT_USER
     QString FileName; // the INI file holding the key's values
     REGSAM Access = 0;
-    std::unique_ptr<QSettings> Settings;
+    std::unique_ptr<QSettings> Settings; // null when the file could be neither used nor set aside
 };
 
 const HKEY HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(uintptr_t(0x80000000u));
@@ -150,78 +147,6 @@ DWORD Encode(const QVariant& value, QByteArray& data) {
     }
 }
 
-enum class TFileKind { Plain, PartlyParsable, NotSettings };
-
-// Plain: every line blank, a [section] or a key=value pair, so a rewrite keeps everything.
-// PartlyParsable: a settings file with comments or stray lines, which a rewrite would drop.
-// NotSettings: binary data, text that is not UTF-8, or text most of whose lines are not settings.
-TFileKind ClassifyFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return TFileKind::Plain; // nothing readable to keep
-    const QByteArray bytes = file.readAll();
-    if (bytes.contains('\0') || QString::fromUtf8(bytes).toUtf8() != bytes)
-        return TFileKind::NotSettings;
-    qsizetype lines = 0, settings = 0;
-    for (const QByteArray& raw : bytes.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty()) continue;
-        ++lines;
-        if ((line.startsWith('[') && line.endsWith(']')) ||
-            (!line.startsWith(';') && !line.startsWith('#') && line.contains('=')))
-            ++settings;
-    }
-    if (settings == lines) return TFileKind::Plain;
-    return settings * 2 > lines ? TFileKind::PartlyParsable : TFileKind::NotSettings;
-}
-
-// Copies a store file that does not parse to "<file>.unreadable-<time>" beside it.
-bool KeepUnparsableFile(const QString& fileName) {
-    const QString stamp =
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
-    QString copy = fileName + QStringLiteral(".unreadable-") + stamp;
-    for (int i = 1; QFileInfo::exists(copy); ++i)
-        copy = fileName + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') +
-               QString::number(i);
-    return QFile::copy(fileName, copy);
-}
-
-// The lock file beside the store guards each rewrite. Its owner normally holds it for a few
-// milliseconds; one left behind by a program killed at the wrong moment would otherwise block the
-// next writer until the lock ages out (half a minute, with no window on the screen). An empty or
-// unreadable lock, or one whose process is gone, is cleared at once; a live one is waited for
-// briefly and then treated as abandoned.
-constexpr int LiveLockWaitMs = 1000;
-
-void ClearAbandonedLock(const QString& fileName) {
-    const QString lockName = fileName + QStringLiteral(".lock");
-    if (!QFileInfo::exists(lockName)) return;
-    QLockFile probe(lockName);
-    QElapsedTimer waited;
-    waited.start();
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (probe.tryLock(0)) { // also clears a lock whose process has ended
-            probe.unlock();
-            return;
-        }
-        if (probe.error() != QLockFile::LockFailedError)
-            return; // the folder refuses the lock: the write reports it
-        qint64 pid = 0;
-        QString host, application;
-        if (!probe.getLockInfo(&pid, &host, &application)) {
-            if (!probe.removeStaleLockFile() && !QFile::remove(lockName)) return;
-            continue;
-        }
-        if (waited.elapsed() >= LiveLockWaitMs) {
-            // Its holder still lives (or its process id went to another program) but has held it
-            // far longer than any save takes: the save goes ahead under a lock of its own. The file
-            // is replaced atomically all the same, so readers never see half of it.
-            if (!QFile::remove(lockName)) return;
-            continue;
-        }
-        QThread::msleep(10);
-    }
-}
-
 // Qt's typed values ("@Variant(...)", "@ByteArray(...)") are decoded by QSettings as it parses a
 // section, and a type it does not know is reported on standard error. The store only holds
 // strings; such values are surfaced as non-string data, so their warnings are kept quiet while a
@@ -256,45 +181,47 @@ QByteArray RawValue(const QString& fileName, const QString& name) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return QByteArray();
     const QByteArray key = name.toUtf8();
+    QByteArray found;
+    bool mainSection = true; // lines before any [section] belong to the main one
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith('[')) {
+            mainSection = line.compare("[General]", Qt::CaseInsensitive) == 0;
+            continue;
+        }
         const qsizetype eq = line.indexOf('=');
-        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1).trimmed();
+        if (mainSection && eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            found = line.mid(eq + 1).trimmed(); // a later line wins, as in the parser
     }
-    return QByteArray();
+    return found;
 }
 
-// Whether the store file's folder refuses the files a normal save makes beside it (the file itself
-// was found writable before the save was tried).
-bool FolderRefusesNewFiles(const QString& fileName) {
-    const QFileInfo info(fileName);
-    return !QFileInfo(info.absolutePath()).isWritable();
-}
-
-// Saves one value into a store file whose folder refuses the temporary file and the rename (and
-// the lock) of a normal save, but whose file itself may be written: the new contents are made in a
-// private copy and written over the file in place.
-LONG WriteInPlace(const QString& fileName, const QString& name, const QString& text) {
-    QTemporaryDir scratch;
-    if (!scratch.isValid()) return ERROR_ACCESS_DENIED;
+// The contents of the store file after setting one value: made by the settings parser on a
+// private copy of what parses, so the format stays its own. Sections a killed save left unfinished
+// are dropped; a file that is not a settings file at all is not mined for values.
+std::optional<QByteArray> ContentsWithValue(const QByteArray& current, TFileKind kind,
+                                            const char* valueName, const QString& text) {
+    QTemporaryDir scratch(ScratchTemplate());
+    if (!scratch.isValid()) return std::nullopt;
     const QString copy = scratch.filePath(QStringLiteral("store.conf"));
-    if (!QFile::copy(fileName, copy)) return ERROR_ACCESS_DENIED;
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QFile file(copy);
+        const QByteArray start =
+            kind == TFileKind::NotSettings ? QByteArray() : ParsableLines(current);
+        if (!file.open(QIODevice::WriteOnly) || file.write(start) != start.size())
+            return std::nullopt;
+    }
     {
         QSettings writer(copy, QSettings::IniFormat);
+        QString name = FindValueKey(writer, EncodeName(valueName));
+        if (name.isEmpty()) name = EncodeName(valueName);
         writer.setValue(name, text);
         writer.sync();
-        if (writer.status() != QSettings::NoError) return ERROR_ACCESS_DENIED;
+        if (writer.status() != QSettings::NoError) return std::nullopt;
     }
     QFile made(copy);
-    QFile target(fileName);
-    if (!made.open(QIODevice::ReadOnly) || !target.open(QIODevice::ReadWrite))
-        return ERROR_ACCESS_DENIED;
-    const QByteArray bytes = made.readAll();
-    if (!target.resize(0) || target.write(bytes) != bytes.size() || !target.flush())
-        return ERROR_ACCESS_DENIED;
-    return ERROR_SUCCESS;
+    if (!made.open(QIODevice::ReadOnly)) return std::nullopt;
+    return made.readAll();
 }
 
 } // namespace
@@ -342,12 +269,24 @@ LONG RegCreateKeyEx(HKEY root, const char* subKey, DWORD options, REGSAM access,
         created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         if (!created && !QFileInfo::exists(fileName)) return ERROR_ACCESS_DENIED;
     }
+    // A file far larger than any store is moved aside unread and the key starts afresh; where it
+    // cannot be moved the key reads as empty and refuses writes, so the file is kept as it is.
+    bool usable = true;
+    if (IsOversizedStore(fileName)) {
+        usable = MoveStoreAside(fileName);
+        if (usable) {
+            QFile file(fileName);
+            created = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
+    }
     auto key = std::make_unique<TRegistryKey>();
     key->Path = path;
     key->FileName = fileName;
     key->Access = access;
-    key->Settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
-    key->Settings->setAtomicSyncRequired(true);
+    if (usable) {
+        TQuietTypedValues quiet;
+        key->Settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    }
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     std::lock_guard<std::mutex> guard(g_lock);
     *result = key.release();
@@ -366,6 +305,7 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data
     if (hook) hook(valueName ? valueName : "");
     if (!(key->Access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
 
+    if (!key->Settings || IsOversizedStore(key->FileName)) return ERROR_FILE_NOT_FOUND;
     QSettings& settings = *key->Settings;
     TQuietTypedValues quiet;
     settings.sync(); // picks up what other handles or processes have saved since
@@ -405,38 +345,21 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* d
     if (text.toUtf8() != bytes)
         return ERROR_INVALID_PARAMETER; // not UTF-8: it could not be read back as the same bytes
 
-    // The file must be replaceable as a whole; a read-only file is refused like a read-only key.
+    // A read-only file is refused like a read-only key.
     const QFileInfo info(key->FileName);
-    if (info.exists() && (!info.isFile() || !info.isWritable())) return ERROR_ACCESS_DENIED;
+    if (!key->Settings || (info.exists() && (!info.isFile() || !info.isWritable())))
+        return ERROR_ACCESS_DENIED;
 
-    // The handle's own settings object never holds pending changes: a write goes through a
-    // separate object that saves at once, so a refused write leaves nothing behind to be saved
-    // over another process's data later.
-    QString name = FindValueKey(*key->Settings, EncodeName(valueName));
-    if (name.isEmpty()) name = EncodeName(valueName);
-    LONG result = ERROR_SUCCESS;
+    // A save rewrites the whole file from what parses, dropping comments and lines that do not
+    // parse; such a file is copied aside once the new contents are made, so nothing of it is lost.
     TQuietTypedValues quiet;
-    {
-        // Saving rewrites the whole file from what could be parsed, dropping comments and lines
-        // that do not parse; such a file is kept aside first so nothing of it is lost. A file that
-        // is not a settings file at all is not mined for values: the store starts afresh.
-        const TFileKind kind = ClassifyFile(key->FileName);
-        if (kind != TFileKind::Plain && !KeepUnparsableFile(key->FileName))
-            return ERROR_ACCESS_DENIED;
-        if (kind == TFileKind::NotSettings) {
-            QFile fresh(key->FileName);
-            if (!fresh.open(QIODevice::WriteOnly | QIODevice::Truncate)) return ERROR_ACCESS_DENIED;
-            name = EncodeName(valueName);
-        }
-        ClearAbandonedLock(key->FileName);
-        QSettings writer(key->FileName, QSettings::IniFormat);
-        writer.setAtomicSyncRequired(true);
-        writer.setValue(name, text);
-        writer.sync();
-        if (writer.status() == QSettings::AccessError) result = ERROR_ACCESS_DENIED;
-    }
-    if (result == ERROR_ACCESS_DENIED && FolderRefusesNewFiles(key->FileName))
-        result = WriteInPlace(key->FileName, name, text);
+    const QString fileName = key->FileName;
+    const LONG result = SaveStore(fileName, [&](const QByteArray& current) {
+        const TFileKind kind = ClassifyStore(current);
+        std::optional<QByteArray> contents = ContentsWithValue(current, kind, valueName, text);
+        if (contents && kind != TFileKind::Plain && !CopyStoreAside(fileName)) contents.reset();
+        return contents;
+    });
     key->Settings->sync();
     return result;
 }
@@ -447,7 +370,6 @@ LONG RegCloseKey(HKEY key) {
         std::lock_guard<std::mutex> guard(g_lock);
         g_openKeys.erase(key);
     }
-    key->Settings->sync();
     delete key;
     return ERROR_SUCCESS;
 }

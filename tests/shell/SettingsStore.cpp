@@ -7,17 +7,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
-#include <QProcess>
-#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -193,27 +193,68 @@ TEST_F(Settings, StoreWhoseDirectoryCannotBeMadeReadsEmptyAndSkipsWrites) {
     EXPECT_EQ(ReadFile(fs::path(TestConfigHome()) / "Marrowby"), "a file in the way");
 }
 
-// Runs the check in a process without the rights to change the store: as an unprivileged user when
-// the tests run as root (root may write anywhere), else directly.
-template <typename Check> void AsUnprivileged(Check check) {
-    if (geteuid() != 0) {
-        check();
-        return;
-    }
-    fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read |
-                                          fs::perms::group_exec | fs::perms::others_read |
-                                          fs::perms::others_exec);
+// Runs the check in a child process, as an unprivileged user when the tests run as root (root may
+// write anywhere). A child still running after a minute has hung and is ended.
+template <typename Check> void InChild(bool unprivileged, Check check) {
+    if (unprivileged && geteuid() == 0)
+        fs::permissions(TestConfigHome(), fs::perms::owner_all | fs::perms::group_read |
+                                              fs::perms::group_exec | fs::perms::others_read |
+                                              fs::perms::others_exec);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
         check();
         _exit(::testing::Test::HasFailure() ? 1 : 0);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 6000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            FAIL() << "the store hung the child process for a minute";
+        }
+        usleep(10000);
+    }
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the check failed in the unprivileged process";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the check failed in the child process";
+}
+
+template <typename Check> void AsUnprivileged(Check check) {
+    InChild(true, check);
+}
+
+// A lock file naming a process that has ended: made by a child that takes the lock and dies.
+void LeaveLockOfEndedProcess(const fs::path& lockName) {
+    fs::create_directories(lockName.parent_path());
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        QLockFile lock(QString::fromStdString(lockName.string()));
+        _exit(lock.tryLock(0) ? 0 : 1); // no unlock: the lock outlives its owner
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(fs::exists(lockName));
+    ASSERT_EQ(ReadFile(lockName).rfind(std::to_string(pid) + "\n", 0), 0u) << ReadFile(lockName);
+}
+
+void StoreRecord() {
+    Write("Sound", "0");
+    Write("TopPlayer", "Ann");
+    Write("HighScore", "57");
+}
+
+void ExpectRecordReadWithoutStoring() {
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "0");
+    EXPECT_EQ(prefs.Highlight, "1");
+    const THighScore record = LoadHighScore();
+    EXPECT_EQ(record.TopLabel, "Top Player: Ann");
+    EXPECT_EQ(record.Moves, 57);
+    EXPECT_EQ(Expect([] { Write("TopPlayer", "Bob"); }), "Failed to set data for 'TopPlayer'");
+    EXPECT_EQ(Read("TopPlayer"), "Ann");
 }
 
 TEST_F(Settings, RefusedWriteIsReportedAndChangesNothing) {
@@ -242,25 +283,24 @@ TEST_F(Settings, RefusedWriteIsReportedAndChangesNothing) {
     fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
 }
 
-// The lock file a killed program leaves behind, empty or naming its ended process, and one held by
-// a live process, hold start-up up for a moment at most (never the lock's half-minute stale time).
-TEST_F(Settings, LeftoverOrHeldLockFilesDoNotHoldStartUpUp) {
-    QProcess ended;
-    ended.start(QStringLiteral("/bin/true"), {});
-    ASSERT_TRUE(ended.waitForFinished(5000));
-    const std::string host = QSysInfo::machineHostName().toStdString();
-    const std::string locks[] = {"", std::to_string(ended.processId()) + "\nzelvan\n" + host + "\n",
-                                 "held"};
-    for (const std::string& lock : locks) {
-        fs::remove(StoreFile());
+// What a killed program leaves behind (an empty lock, one naming its ended process, temporary
+// files of a save) is cleared at the next start; a lock held by a live process holds start-up up
+// for a moment at most (never the lock's half-minute stale time).
+TEST_F(Settings, LeftoversOfKilledSavesAreClearedAndAHeldLockDoesNotHoldStartUpUp) {
+    const fs::path lockName = StoreFile().string() + ".lock";
+    for (const std::string lock : {"empty", "ended", "held"}) {
+        fs::remove_all(StoreFile().parent_path());
+        WriteFile(StoreFile().string() + ".k3Xq9Z", "[General]\nSound=0\n");
+        WriteFile(StoreFile().string() + ".unreadable-20260101", "kept");
+        WriteFile(StoreFile().parent_path() / "Other.conf.k3Xq9Z", "not ours");
         std::unique_ptr<QLockFile> holder;
         if (lock == "held") {
-            fs::create_directories(StoreFile().parent_path());
-            holder =
-                std::make_unique<QLockFile>(QString::fromStdString(StoreFile().string() + ".lock"));
+            holder = std::make_unique<QLockFile>(QString::fromStdString(lockName.string()));
             ASSERT_TRUE(holder->tryLock(0));
+        } else if (lock == "ended") {
+            LeaveLockOfEndedProcess(lockName);
         } else {
-            WriteFile(StoreFile().string() + ".lock", lock);
+            WriteFile(lockName, "");
         }
         QElapsedTimer clock;
         clock.start();
@@ -268,7 +308,35 @@ TEST_F(Settings, LeftoverOrHeldLockFilesDoNotHoldStartUpUp) {
         EXPECT_LT(clock.elapsed(), 10000) << "lock: " << lock;
         EXPECT_TRUE(prefs.Errors.empty()) << "lock: " << lock;
         EXPECT_EQ(Read("Numbered"), "0") << "lock: " << lock;
+        EXPECT_FALSE(fs::exists(StoreFile().string() + ".k3Xq9Z")) << "lock: " << lock;
+        EXPECT_TRUE(fs::exists(StoreFile().string() + ".unreadable-20260101"));
+        EXPECT_TRUE(fs::exists(StoreFile().parent_path() / "Other.conf.k3Xq9Z"));
+        if (lock != "held") {
+            EXPECT_FALSE(fs::exists(lockName)) << "lock: " << lock;
+        }
     }
+}
+
+// A lock that can be neither taken nor cleared leaves the store read-only for the run: the record
+// is read, writes are refused at once, and nothing waits on the lock.
+TEST_F(Settings, LockThatCannotBeTakenOrClearedLeavesTheStoreReadOnly) {
+    const fs::path lockName = StoreFile().string() + ".lock";
+    StoreRecord();
+    fs::create_directory(lockName); // a directory in the lock's place
+    std::string before = ReadFile(StoreFile());
+    InChild(false, [] { ExpectRecordReadWithoutStoring(); });
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+
+    fs::remove(lockName);
+    LeaveLockOfEndedProcess(lockName); // in a folder the user may not write
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write |
+                                     fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
+    before = ReadFile(StoreFile());
+    AsUnprivileged([] { ExpectRecordReadWithoutStoring(); });
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
+    EXPECT_EQ(ReadFile(StoreFile()), before);
 }
 
 TEST_F(Settings, ReadOnlyFolderWithoutAFileReadsEmptyAndSkipsWritesSilently) {
@@ -343,6 +411,49 @@ TEST_F(Settings, SerialisedVariantsAreNotStringsAndStayQuiet) {
     EXPECT_EQ(printed, "");
     EXPECT_EQ(prefs.Sound, "1");
     EXPECT_EQ(prefs.Errors.size(), 2u);
+}
+
+// A crash or power loss can leave zeros where the end of the file was: every value that still
+// parses is kept, and only then is the damaged original set aside.
+TEST_F(Settings, StoreWithADamagedTailKeepsEveryValueThatStillParses) {
+    const std::string damaged = std::string("[General]\nHighScore=57\nSound=0\nTopPlayer=Ann\nNu") +
+                                std::string(4096, '\0');
+    WriteFile(StoreFile(), damaged);
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "0");
+    const THighScore record = LoadHighScore();
+    EXPECT_EQ(record.TopLabel, "Top Player: Ann");
+    EXPECT_EQ(record.Moves, 57);
+    const std::string repaired = ReadFile(StoreFile());
+    EXPECT_EQ(repaired.find('\0'), std::string::npos);
+    EXPECT_NE(repaired.find("Numbered=0"), std::string::npos) << repaired;
+    int copies = 0;
+    for (const auto& entry : fs::directory_iterator(StoreFile().parent_path()))
+        if (entry.path().filename().string().rfind("ZelvanFree.conf.unreadable-", 0) == 0)
+            copies += ReadFile(entry.path()) == damaged ? 1 : 100;
+    EXPECT_EQ(copies, 1);
+}
+
+// A store far larger than any real one is moved aside whole (the same file, never read or copied)
+// and a fresh store is started.
+TEST_F(Settings, StoreFarLargerThanAnyRealOneIsSetAsideUnread) {
+    WriteFile(StoreFile(), "[General]\nSound=0\nJunk=");
+    fs::resize_file(StoreFile(), 50u << 20);
+    struct stat original {};
+    ASSERT_EQ(stat(StoreFile().c_str(), &original), 0);
+    const TPreferences prefs = LoadPreferences();
+    EXPECT_EQ(prefs.Sound, "1");
+    EXPECT_TRUE(prefs.Errors.empty());
+    EXPECT_LT(fs::file_size(StoreFile()), 200u);
+    int copies = 0;
+    for (const auto& entry : fs::directory_iterator(StoreFile().parent_path()))
+        if (entry.path().filename().string().rfind("ZelvanFree.conf.unreadable-", 0) == 0) {
+            struct stat aside {};
+            ASSERT_EQ(stat(entry.path().c_str(), &aside), 0);
+            EXPECT_EQ(aside.st_ino, original.st_ino) << "the store was copied, not moved";
+            ++copies;
+        }
+    EXPECT_EQ(copies, 1);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The store shared by running processes: last write wins, and a writer killed mid-way leaves an
-// intact old or new file.
+// intact old or new file, also when it had to rewrite the file in place.
 #include "platform/registry/Registry.h"
 #include "tests/platform/registry/RegistryValues.h"
 
@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -116,6 +119,77 @@ TEST_F(RegistryProcesses, WriterKilledMidWayLeavesAnOldOrNewWholeValue) {
     // The killed writer's lock does not block the next one.
     EXPECT_TRUE(WriteValue("Sound", "1"));
     EXPECT_EQ(ReadValue("Sound"), "1");
+}
+
+// The names of the main section's values as the settings parser reads the file.
+std::vector<std::string> StoredNames() {
+    QSettings parsed(QString::fromStdString(StoreFile().string()), QSettings::IniFormat);
+    std::vector<std::string> names;
+    for (const QString& name : parsed.childKeys())
+        names.push_back(name.toStdString());
+    return names;
+}
+
+// A save into a folder that refuses new files rewrites the file in place; cut after any number of
+// bytes, as a kill would cut it, it leaves every value old or new and no other value beside them.
+TEST_F(RegistryProcesses, InPlaceSaveCutAtAnyByteLeavesEachValueOldOrNew) {
+    ASSERT_TRUE(WriteValue("Sound", "1"));
+    ASSERT_TRUE(WriteValue("TopPlayer", "Annabelle"));
+    ASSERT_TRUE(WriteValue("HighScore", "250"));
+    fs::permissions(TestConfigHome(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write |
+                                     fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
+    const pid_t child = fork(); // as nobody when root, who could write the folder anyway
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        struct TChange {
+            const char* Name;
+            const char* Text;
+        };
+        // A shrinking, a growing and a new value.
+        for (const TChange change : {TChange{"TopPlayer", "Bo"}, TChange{"HighScore", "98765"},
+                                     TChange{"Numbered", "0"}}) {
+            const std::string before = ReadFile(StoreFile());
+            const std::string old = ReadValue(change.Name);
+            std::vector<std::string> names = StoredNames(), added = names;
+            if (old == "<missing>") added.push_back(change.Name);
+            std::sort(added.begin(), added.end());
+            bool done = false;
+            long long cut = 0;
+            for (; !done && cut < 100000; ++cut) {
+                std::ofstream(StoreFile(), std::ios::binary | std::ios::trunc) << before;
+                RegSetSaveByteLimit(cut);
+                done = WriteValue(change.Name, change.Text);
+                RegSetSaveByteLimit(-1);
+                const std::string value = ReadValue(change.Name);
+                EXPECT_TRUE(value == change.Text || value == old)
+                    << change.Name << " holds " << value << " after a cut at " << cut;
+                EXPECT_TRUE(!done || value == change.Text);
+                EXPECT_EQ(ReadValue("Sound"), "1") << "cut at " << cut;
+                std::vector<std::string> now = StoredNames();
+                std::sort(now.begin(), now.end());
+                EXPECT_TRUE(now == names || now == added) << "other values after a cut at " << cut;
+                if (::testing::Test::HasFailure()) _exit(1);
+            }
+            EXPECT_TRUE(done);
+            // The next save leaves no trace of one cut half-way.
+            const long long total = cut; // bytes of a whole save
+            std::ofstream(StoreFile(), std::ios::binary | std::ios::trunc) << before;
+            RegSetSaveByteLimit(total / 2);
+            WriteValue(change.Name, "cut");
+            RegSetSaveByteLimit(-1);
+            EXPECT_TRUE(WriteValue(change.Name, change.Text));
+            const std::string after = ReadFile(StoreFile());
+            EXPECT_EQ(after.find_first_of(";~"), std::string::npos) << after;
+        }
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    EXPECT_EQ(Wait(child), 0) << "a cut save left a value that is neither old nor new";
+    fs::permissions(StoreFile().parent_path(), fs::perms::owner_all);
 }
 
 } // namespace
