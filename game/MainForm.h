@@ -20,6 +20,7 @@ class TDXImageList;
 class TDXSpriteEngine;
 class TDXSound;
 class TDXWaveList;
+class TFramedPlacement;
 class TWaveCollectionItem;
 class TDXTimer;
 class TMySprite;
@@ -161,7 +162,8 @@ public:
     // wrap-around sprite. Index 0 is unused. Entries are null until the sprites are created.
     TMySprite* Tiles[103] = {};
 
-    // The first showing runs FormShow before the window appears, then centres it.
+    // The first showing runs FormShow before the window appears, then centres it, frame included
+    // (again once the window manager has framed it).
     void setVisible(bool visible) override;
 
 private:
@@ -183,6 +185,7 @@ private:
     void FlushErrors();
 
     std::unique_ptr<Ui::TForm1> FUi;
+    TFramedPlacement* FPlacement = nullptr;
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;

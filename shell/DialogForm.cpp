@@ -2,6 +2,7 @@
 #include "shell/DialogForm.h"
 
 #include "platform/ui/Forms.h"
+#include "shell/GameIcon.h"
 #include "shell/WindowPlacement.h"
 
 #include <QApplication>
@@ -10,7 +11,13 @@
 
 #include <cstdio>
 
-TDialogForm::TDialogForm(QWidget* parent) : TDXForm(parent) {}
+TDialogForm::TDialogForm(QWidget* parent)
+    : TDXForm(parent),
+      FPlacement(new TFramedPlacement(this, [this](const QMargins& Frame) { SizeByFrame(Frame); })) {
+    setWindowIcon(GameIcon());
+}
+
+void TDialogForm::SizeByFrame(const QMargins&) {}
 
 void TDialogForm::RunHandler(const std::function<void()>& Handler) {
     try {
@@ -45,7 +52,7 @@ void TDialogForm::CloseWith(int Result) {
 void TDialogForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         RunHandler([this] { FormShow(); });
-        ::CentreOnScreen(this);
+        FPlacement->Place();
     }
     TDXForm::showEvent(event);
 }
