@@ -84,20 +84,6 @@ TEST_F(ButtonTest, HoverShowsHotLookAndLeavingRestoresNormal) {
     ExpectNoEdge(img, Rgb(clBlue));
 }
 
-TEST_F(ButtonTest, WindowHiddenUnderThePointerShowsTheButtonFlatAgain) {
-    // A dialog closed by its own button hides with the pointer still over that button, and no
-    // leave follows; the next showing must not paint the button hot.
-    Button->SetColor(clBlue);
-    MoveTo(Center());
-    ASSERT_TRUE(Button->MouseInside());
-    Host->hide();
-    QApplication::processEvents();
-    EXPECT_FALSE(Button->MouseInside());
-    Host->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Host));
-    ExpectNoEdge(Shot(), Rgb(clBlue));
-}
-
 TEST_F(ButtonTest, HotTrackOffShowsRaisedEdgeInNormalColoursWhileHovered) {
     Button->SetColor(clBlue);
     Button->SetHotTrack(false);

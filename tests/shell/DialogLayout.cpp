@@ -227,7 +227,8 @@ TEST_F(DialogLayout, HelpShowsItsThreePagesAndOpensOnTheFirstEveryTime) {
         const QString copyright = QString::fromUtf8(file.readAll());
         const QString holder = copyright.section(QStringLiteral("\nCopyright: "), 1).section('\n', 0, 0);
         ASSERT_FALSE(holder.isEmpty());
-        QString licence = copyright.section(QStringLiteral("\nLicense: Expat\n"), 1);
+        // The licence's own paragraph is the last one headed with its name.
+        QString licence = copyright.section(QStringLiteral("\nLicense: Expat\n"), -1);
         licence.replace(QStringLiteral("\n .\n"), QStringLiteral("\n"));
         ASSERT_FALSE(licence.simplified().isEmpty());
         const QString legal = help.rtfLegal->toPlainText();

@@ -1,6 +1,8 @@
 // Every window of the program under a real window manager: centred by its framed geometry once
 // the manager has framed it, the congratulation dialog's outer size with the frame, and no title
-// bar outside the screen when the screen's resolution setting makes the windows larger than it.
+// bar outside the screen when the screen's resolution setting makes the windows larger than it;
+// and a flat button whose dialog hid under the real pointer is flat at the next showing.
+#include "controls/brixColorButton.h"
 #include "game/MainForm.h"
 #include "platform/ui/Forms.h"
 #include "shell/Help.h"
@@ -10,6 +12,9 @@
 #include "shell/Winner.h"
 
 #include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QCursor>
 #include <QDeadlineTimer>
 #include <QScreen>
 #include <QWindow>
@@ -137,6 +142,40 @@ TEST_F(FramedWindows, EveryWindowIsCentredByItsFrameWithItsTitleBarOnScreen) {
         winner.hide();
         QApplication::processEvents();
     }
+}
+
+TEST_F(FramedWindows, ButtonThatClosedItsDialogIsFlatAtTheNextShowing) {
+    // Help's CLOSE clicked with the real pointer: the dialog hides under it, and at the next
+    // showing, with the pointer elsewhere, the button must not be painted hot.
+    TfrmHelp help;
+    bool hotAtNextShowing = true;
+    QTimer::singleShot(0, &help, [&] {
+        ASSERT_TRUE(RunUntil([&] { return help.windowHandle()->isExposed(); }));
+        const QPoint centre = help.btnClose->mapToGlobal(help.btnClose->rect().center());
+        if (!help.screen()->geometry().contains(centre)) {
+            help.close(); // doubled, the dialog is taller than the screen: CLOSE is off it
+            return;
+        }
+        QCursor::setPos(centre);
+        ASSERT_TRUE(RunUntil([&] { return help.btnClose->MouseInside(); })) << "never entered";
+        const QPoint at = help.btnClose->mapTo(&help, help.btnClose->rect().center());
+        QTest::mouseClick(help.windowHandle(), Qt::LeftButton, {}, at);
+    });
+    help.ShowModal();
+    ASSERT_FALSE(help.isVisible());
+    if (!help.screen()->geometry().contains(
+            help.btnClose->mapToGlobal(help.btnClose->rect().center())))
+        GTEST_SKIP() << "CLOSE is off the screen at this scale";
+    QCursor::setPos(QPoint(2, 2));
+    QApplication::processEvents();
+    QTimer::singleShot(0, &help, [&] {
+        RunUntil([&] { return help.windowHandle()->isExposed(); });
+        QApplication::processEvents();
+        hotAtNextShowing = help.btnClose->MouseInside();
+        help.close();
+    });
+    help.ShowModal();
+    EXPECT_FALSE(hotAtNextShowing);
 }
 
 } // namespace
