@@ -20,7 +20,7 @@ RUN_PACKAGES = cmake ninja-build g++ pkg-config \
 # What the tests, sanitizer and fuzz runs, benchmarks and package checks need on top.
 TEST_PACKAGES = clang libclang-rt-14-dev ccache \
            libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
-           xvfb xauth imagemagick xdotool openbox \
+           xvfb xauth imagemagick xdotool openbox x11-utils x11-xserver-utils \
            dpkg-dev desktop-file-utils appstream lintian
 PACKAGES = $(RUN_PACKAGES) $(TEST_PACKAGES)
 
