@@ -79,6 +79,7 @@ const char* const ResourceList =
     "    <file>splash.jpg</file>\n"
     "    <file>zelvan.ico</file>\n"
     "    <file>icons/zelvan-16.png</file>\n"
+    "    <file>icons/zelvan-32.png</file>\n"
     "    <file>icons/zelvan-48.png</file>\n"
     "    <file>icons/zelvan-64.png</file>\n"
     "    <file>icons/zelvan-128.png</file>\n"
