@@ -112,8 +112,7 @@ void TFramedPlacement::Check() {
             // Framed and in place: the window is left to the player until its next showing.
             FConfirmed = true;
             FWatching = false;
-        }
-        else if (FRetries < MaxRetries) {
+        } else if (FRetries < MaxRetries) {
             ++FRetries;
             MoveFrameTo(FIntended);
         }
