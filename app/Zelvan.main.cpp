@@ -1,6 +1,7 @@
 // Program body: creates the application and its windows, then runs the message loop.
 #include "controls/FontSubstitutes.h"
 #include "game/MainForm.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
 #include "shell/GameIcon.h"
 #include "shell/Help.h"
@@ -34,18 +35,24 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     return std::nullopt;
 }
 
-} // namespace
+// Destroys the windows that exist, the splash first (still here only when the main window never
+// showed), then the main window and the dialogs.
+void DestroyWindows() {
+    delete frmSplash;
+    frmSplash = nullptr;
+    delete Form1;
+    Form1 = nullptr;
+    delete frmHighScore;
+    frmHighScore = nullptr;
+    delete frmWinner;
+    frmWinner = nullptr;
+    delete frmHelp;
+    frmHelp = nullptr;
+    delete frmOptions;
+    frmOptions = nullptr;
+}
 
-int main(int argc, char** argv) {
-    if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
-    TQtApplication app(argc, argv);
-    TApplication application;
-    Application->Initialize();
-    Application->SetTitle("Zelvan Free");
-    InstallFontSubstitutes();
-    // The menu entry's name: Wayland desktops find the game's icon and name through it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("zelvan"));
-    QGuiApplication::setWindowIcon(GameIcon());
+void RunProgram() {
     // Every window is created hidden, in this order; the first one is the application's main
     // window, and closing it ends the loop. The dialogs are shown modally when needed and kept
     // for the whole run; the splash's timer starts counting as it is created.
@@ -59,16 +66,32 @@ int main(int argc, char** argv) {
     // then builds the board; the loop's idle processing drives the frame timer from then on, until
     // the main window is closed.
     Application->Run();
-    delete frmSplash; // still here only when the main window never showed
-    delete Form1;
-    Form1 = nullptr;
-    delete frmHighScore;
-    frmHighScore = nullptr;
-    delete frmWinner;
-    frmWinner = nullptr;
-    delete frmHelp;
-    frmHelp = nullptr;
-    delete frmOptions;
-    frmOptions = nullptr;
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
+    TQtApplication app(argc, argv);
+    TApplication application;
+    Application->Initialize();
+    Application->SetTitle("Zelvan Free");
+    InstallFontSubstitutes();
+    // The menu entry's name: Wayland desktops find the game's icon and name through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelvan"));
+    QGuiApplication::setWindowIcon(GameIcon());
+    // An error that escapes the windows' creation or the loop is shown in the error box, and the
+    // program ends with a failure status instead of aborting.
+    int status = 0;
+    try {
+        RunProgram();
+    } catch (const std::exception& E) {
+        ReportException(nullptr, E);
+        status = 1;
+    } catch (...) {
+        ReportException(nullptr, Exception("Unknown error while starting the program"));
+        status = 1;
+    }
+    DestroyWindows();
+    return status;
 }

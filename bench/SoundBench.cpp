@@ -9,7 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 
 namespace {
 

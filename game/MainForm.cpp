@@ -1,10 +1,12 @@
 // The main window: the list box texts, start-up error reporting, first showing and destruction.
-#include "game/MainForm.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global Form1 declared by the header below.
 #include "ui_MainForm.h"
 
+#include "game/MainForm.h"
+
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "platform/rtl/Exceptions.h"
 #include "shell/Settings.h"
 #include "shell/WindowPlacement.h"
@@ -118,8 +120,5 @@ void TForm1::FlushErrors() {
     }
     FPendingErrors.clear();
     // The application's standard error report (a message box; standard error when headless).
-    if (Application)
-        Application->HandleException(this, Exception(text));
-    else
-        qWarning("%s", text.c_str());
+    ReportException(this, Exception(text));
 }

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 namespace {
 
@@ -238,9 +238,9 @@ TDirectDraw* TPictureCollection::DDraw() const {
     return FDevice;
 }
 
-void TPictureCollection::Initialize(TCustomDXDraw* Display) {
+void TPictureCollection::Initialize(TCustomDXDraw* Control) {
     Finalize();
-    FDXDraw = Display;
+    FDXDraw = Control;
     if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "display/DXClass.Collections.h"
+#include "platform/rtl/HashCollections.h"
 #include "display/DXDraws.Attachment.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DIB.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Components.h"
@@ -137,9 +137,9 @@ public:
     // The device the items' surfaces are made on (nullptr when not initialised).
     TDirectDraw* DDraw() const;
 
-    // Finalises, then binds to Display and initialises every item; "%s cannot be initialized"
-    // when Display is not initialised.
-    void Initialize(TCustomDXDraw* Display);
+    // Finalises, then binds to Control and initialises every item; "%s cannot be initialized"
+    // when Control is not initialised.
+    void Initialize(TCustomDXDraw* Control);
     // The same against a bare device, for pictures kept without a display control (tools, tests).
     // The caller keeps Device alive until Finalize.
     void InitializeOn(TDirectDraw* Device);

@@ -23,10 +23,7 @@ void TDialogForm::RunHandler(const std::function<void()>& Handler) {
     try {
         Handler();
     } catch (const std::exception& E) {
-        if (Application)
-            Application->HandleException(this, E);
-        else
-            std::fprintf(stderr, "%s\n", E.what());
+        ReportException(this, E);
     }
 }
 

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "platform/rtl/DXConsts.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DirectSound.h"
+#include "sound/DXSounds.DirectSoundBuffer.h"
 
 // ---- TDirectSound ----------------------------------------------------------------------------
 
@@ -18,8 +19,38 @@ TDirectSound::TDirectSound(const GUID* DriverGUID) {
 
 TDirectSound::~TDirectSound() {
     while (!FBuffers.empty())
-        delete FBuffers.back();
+        FBuffers.pop_back();
     if (FIDSound) FIDSound->Release();
+}
+
+TDirectSoundBufferPtr TDirectSound::NewBuffer() {
+    FBuffers.push_back(std::make_unique<TDirectSoundBuffer>(this));
+    return TDirectSoundBufferPtr(FBuffers.back().get(), &ReleaseDirectSoundBuffer);
+}
+
+void TDirectSound::ReleaseBuffer(TDirectSoundBuffer* Buffer) {
+    auto it = std::find_if(FBuffers.begin(), FBuffers.end(),
+                           [Buffer](const auto& own) { return own.get() == Buffer; });
+    if (it == FBuffers.end()) return;
+    // Out of the list first, so nothing reaches the buffer while it goes.
+    std::unique_ptr<TDirectSoundBuffer> gone = std::move(*it);
+    FBuffers.erase(it);
+}
+
+void TDirectSound::BufferLost() {
+    if (FInRestoreBuffer) return;
+    FInRestoreBuffer = true;
+    try {
+        DoRestoreBuffer();
+    } catch (...) {
+        FInRestoreBuffer = false;
+        throw;
+    }
+    FInRestoreBuffer = false;
+}
+
+void ReleaseDirectSoundBuffer(TDirectSoundBuffer* Buffer) {
+    if (Buffer) Buffer->DSound()->ReleaseBuffer(Buffer);
 }
 
 IDirectSound* TDirectSound::IDSound() const {
@@ -29,14 +60,10 @@ IDirectSound* TDirectSound::IDSound() const {
 
 // ---- TDirectSoundBuffer ----------------------------------------------------------------------
 
-TDirectSoundBuffer::TDirectSoundBuffer(TDirectSound* ADirectSound) : FDSound(ADirectSound) {
-    FDSound->FBuffers.push_back(this);
-}
+TDirectSoundBuffer::TDirectSoundBuffer(TDirectSound* ADirectSound) : FDSound(ADirectSound) {}
 
 TDirectSoundBuffer::~TDirectSoundBuffer() {
     SetIBuffer(nullptr);
-    auto& list = FDSound->FBuffers;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
 IDirectSoundBuffer* TDirectSoundBuffer::IDSBuffer() const {
@@ -67,16 +94,7 @@ void TDirectSoundBuffer::SetIBuffer(IDirectSoundBuffer* Value) {
 }
 
 void TDirectSoundBuffer::CheckResult() {
-    if (LastResult() != DSERR_BUFFERLOST || FDSound->FInRestoreBuffer) return;
-    TDirectSound* device = FDSound;
-    device->FInRestoreBuffer = true;
-    try {
-        device->DoRestoreBuffer();
-    } catch (...) {
-        device->FInRestoreBuffer = false;
-        throw;
-    }
-    device->FInRestoreBuffer = false;
+    if (LastResult() == DSERR_BUFFERLOST) FDSound->BufferLost();
 }
 
 void TDirectSoundBuffer::Assign(const TDirectSoundBuffer* Source) {

@@ -2,7 +2,7 @@
 #include <QEvent>
 
 #include "platform/rtl/DXConsts.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.CustomDXSound.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ void TCustomDXSound::Initialize() {
         FDSound->SetGlobalFocus(FNowOptions.Contains(soGlobalFocus));
         FDSound->SetStickyFocus(FNowOptions.Contains(soStickyFocus));
 
-        FPrimary = std::make_unique<TDirectSoundBuffer>(FDSound.get());
+        FPrimary = FDSound->NewBuffer();
         DSBUFFERDESC desc{};
         desc.dwSize = sizeof(DSBUFFERDESC);
         desc.dwFlags = DSBCAPS_PRIMARYBUFFER;

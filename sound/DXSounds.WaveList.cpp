@@ -3,7 +3,9 @@
 #include <thread>
 
 #include "platform/rtl/DXConsts.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.CustomDXWaveList.h"
+#include "sound/DXSounds.WaveCollection.h"
+#include "sound/DXSounds.WaveCollectionItem.h"
 
 // ---- TWaveCollectionItem ---------------------------------------------------------------------
 
@@ -57,7 +59,7 @@ void TWaveCollectionItem::ClearPlayBuffers() {
 
 TDirectSoundBuffer* TWaveCollectionItem::CreateBuffer() {
     FBuffer.reset();
-    FBuffer = std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
+    FBuffer = WaveCollection()->DXSound()->DSound()->NewBuffer();
     return FBuffer.get();
 }
 
@@ -76,55 +78,66 @@ void TWaveCollectionItem::Restore() {
 
 void TWaveCollectionItem::Play(bool Wait) {
     if (!FInitialized) return;
-
+    ++FPlayCount;
     if (FLooped) {
-        if (!FBuffer || !FBuffer->IBuffer()) Restore();
-        if (!FBuffer || !FBuffer->IBuffer()) return;
-        FBuffer->Stop();
-        FBuffer->SetPosition(0);
-        FBuffer->Play(true);
+        if (MasterReady()) Start(*FBuffer, true);
         return;
     }
+    TDirectSoundBuffer* buffer = PlayBufferForNextPlay();
+    if (!buffer) return;
+    Start(*buffer, false);
+    if (Wait) {
+        while (buffer->IBuffer() && buffer->IsPlaying())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
 
-    TDirectSoundBuffer* chosen = nullptr;
+bool TWaveCollectionItem::MasterReady() {
+    if (!FBuffer || !FBuffer->IBuffer()) Restore();
+    return FBuffer && FBuffer->IBuffer();
+}
+
+TDirectSoundBuffer* TWaveCollectionItem::PlayBufferForNextPlay() {
+    if (TDirectSoundBuffer* free = FinishedPlayBuffer()) return free;
+    if (FMaxPlayingCount == 0 || PlayBufferCount() < FMaxPlayingCount) return NewPlayBuffer();
+    return OldestPlayBufferMovedLast();
+}
+
+TDirectSoundBuffer* TWaveCollectionItem::FinishedPlayBuffer() {
     for (const auto& buffer : FBufferList) {
         // A buffer whose device has gone answers "lost" and the sound component restores
         // while it is asked; restoring keeps this list as it is.
-        if (buffer->IBuffer() && !buffer->IsPlaying()) {
-            chosen = buffer.get();
-            break;
-        }
+        if (buffer->IBuffer() && !buffer->IsPlaying()) return buffer.get();
     }
-    if (!chosen) {
-        if (FMaxPlayingCount == 0 || PlayBufferCount() < FMaxPlayingCount) {
-            if (!FBuffer || !FBuffer->IBuffer()) Restore();
-            if (!FBuffer || !FBuffer->IBuffer()) return;
-            auto duplicate =
-                std::make_unique<TDirectSoundBuffer>(WaveCollection()->DXSound()->DSound());
-            duplicate->Assign(FBuffer.get());
-            // A duplicate the device refused would fail every later play: it is not kept.
-            if (!duplicate->IBuffer()) return;
-            chosen = duplicate.get();
-            FBufferList.push_back(std::move(duplicate));
-        } else {
-            auto first = std::move(FBufferList.front());
-            FBufferList.erase(FBufferList.begin());
-            chosen = first.get();
-            FBufferList.push_back(std::move(first));
-        }
-    }
+    return nullptr;
+}
 
-    chosen->Stop();
-    chosen->SetPosition(0);
-    chosen->SetFrequency(FFrequency);
-    chosen->SetPan(FPan);
-    chosen->SetVolume(FVolume);
-    chosen->Play(false);
+TDirectSoundBuffer* TWaveCollectionItem::NewPlayBuffer() {
+    if (!MasterReady()) return nullptr;
+    TDirectSoundBufferPtr duplicate = WaveCollection()->DXSound()->DSound()->NewBuffer();
+    duplicate->Assign(FBuffer.get());
+    // A duplicate the device refused would fail every later play: it is not kept.
+    if (!duplicate->IBuffer()) return nullptr;
+    FBufferList.push_back(std::move(duplicate));
+    return FBufferList.back().get();
+}
 
-    if (Wait) {
-        while (chosen->IBuffer() && chosen->IsPlaying())
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+TDirectSoundBuffer* TWaveCollectionItem::OldestPlayBufferMovedLast() {
+    auto oldest = std::move(FBufferList.front());
+    FBufferList.erase(FBufferList.begin());
+    FBufferList.push_back(std::move(oldest));
+    return FBufferList.back().get();
+}
+
+void TWaveCollectionItem::Start(TDirectSoundBuffer& Buffer, bool Loop) {
+    Buffer.Stop();
+    Buffer.SetPosition(0);
+    if (!Loop) {
+        Buffer.SetFrequency(FFrequency);
+        Buffer.SetPan(FPan);
+        Buffer.SetVolume(FVolume);
     }
+    Buffer.Play(Loop);
 }
 
 void TWaveCollectionItem::Stop() {

@@ -1,5 +1,5 @@
-// The entry points the module exports: device creation, driver enumeration, the presentation
-// image of a window and the fault seams.
+// The entry points the module exports: device creation, driver enumeration, what a primary
+// surface presented, and the fault seams.
 #include "platform/ddraw/DDraw.Device.h"
 #include "platform/ddraw/DDraw.Presentation.h"
 #include "platform/ddraw/DDraw.Surface.h"
@@ -63,8 +63,13 @@ DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context
     return DD_OK;
 }
 
-DDRAW_API const QImage* DirectDrawPresentation(HWND window) {
-    return window ? PresentationOf(window) : nullptr;
+DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
+                                             QRegion* changed) {
+    auto* surface = dynamic_cast<Surface*>(primary);
+    if (!image || !changed) return DDERR_INVALIDPARAMS;
+    if (!surface || !surface->IsPrimary()) return DDERR_INVALIDOBJECT;
+    surface->Shown().Take(*image, *changed);
+    return DD_OK;
 }
 
 DDRAW_API void DirectDrawSetFaults(DWORD faults) {

@@ -220,20 +220,20 @@ void TApplication::Dispatch(TMessage& Message) {
 
 TQtApplication::TQtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
+void ReportException(QObject* Sender, const std::exception& E) {
+    if (Application)
+        Application->HandleException(Sender, E);
+    else
+        std::fprintf(stderr, "%s\n", E.what());
+}
+
 bool TQtApplication::notify(QObject* Receiver, QEvent* Event) {
     try {
         return QApplication::notify(Receiver, Event);
     } catch (const std::exception& e) {
-        if (Application)
-            Application->HandleException(Receiver, e);
-        else
-            std::fprintf(stderr, "%s\n", e.what());
+        ReportException(Receiver, e);
     } catch (...) {
-        const Exception unknown("Unknown exception in an event handler");
-        if (Application)
-            Application->HandleException(Receiver, unknown);
-        else
-            std::fprintf(stderr, "%s\n", unknown.what());
+        ReportException(Receiver, Exception("Unknown exception in an event handler"));
     }
     return false;
 }

@@ -146,6 +146,10 @@ private:
 // The application object of the process, or null before it is created.
 extern TApplication* Application;
 
+// Hands an error to the application's reporter (Application->HandleException), or writes it to
+// standard error when there is no application object.
+void ReportException(QObject* Sender, const std::exception& E);
+
 // The Qt application the program body creates: an exception escaping an event handler is caught at
 // delivery and reported through Application->HandleException (or standard error before there is
 // an application object), so the program goes on instead of unwinding through Qt's event loop.

@@ -13,7 +13,8 @@
 #include <memory>
 
 #include "game/MainForm.h"
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 #include "tests/support/TestEnvironment.h"
 
 TEST(MainWindowSound, WithoutASoundDeviceTheWindowLoadsSilently) {

@@ -11,7 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "sound/DXSounds.h"
+#include "sound/DXSounds.DXSound.h"
+#include "sound/DXSounds.DXWaveList.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WaveOutputRecording.h"
 
