@@ -3,13 +3,37 @@
 #include "game/MainForm.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
+#include "shell/GameIcon.h"
 #include "shell/Help.h"
 #include "shell/HighScore.h"
 #include "shell/Options.h"
 #include "shell/SplashScreen.h"
 #include "shell/Winner.h"
 
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
 namespace {
+
+// The two options every packaged program answers without starting up: one line each on standard
+// output, exit status 0. Anything else is left to the application object (the window system's own
+// options such as -platform or -display).
+std::optional<int> AnswerInformationOption(int argc, char** argv) {
+    if (argc != 2) return std::nullopt;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("zelvan %s\n", ZELVAN_VERSION);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--help") == 0) {
+        std::printf("Usage: zelvan [--help | --version]; the game is played with the mouse, "
+                    "see zelvan(6).\n");
+        return 0;
+    }
+    return std::nullopt;
+}
 
 // Destroys the windows that exist, the splash first (still here only when the main window never
 // showed), then the main window and the dialogs.
@@ -47,11 +71,15 @@ void RunProgram() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
     TQtApplication app(argc, argv);
     TApplication application;
     Application->Initialize();
     Application->SetTitle("Zelvan Free");
     InstallFontSubstitutes();
+    // The menu entry's name: Wayland desktops find the game's icon and name through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelvan"));
+    QGuiApplication::setWindowIcon(GameIcon());
     // An error that escapes the windows' creation or the loop is shown in the error box, and the
     // program ends with a failure status instead of aborting.
     int status = 0;

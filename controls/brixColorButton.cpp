@@ -212,6 +212,11 @@ void TbrixColorButton::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void TbrixColorButton::hideEvent(QHideEvent* event) {
+    FMouseInside = false;
+    QWidget::hideEvent(event);
+}
+
 void TbrixColorButton::paintEvent(QPaintEvent*) {
     const bool useBitmap = FBackBitmap.width() > 0 && FBackBitmap.height() > 0;
     // A grown control is painted again over its new area by the resize.

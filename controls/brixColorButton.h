@@ -130,6 +130,9 @@ protected:
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The pointer is not over a hidden control: a window hidden under the pointer sends no leave,
+    // and the hot look would otherwise come back at the next showing.
+    void hideEvent(QHideEvent* event) override;
 
     // The steps of the mouse handling, in the order the events arrive for a left click: down,
     // click check, up.

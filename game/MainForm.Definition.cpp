@@ -13,6 +13,7 @@
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Exceptions.h"
+#include "shell/GameIcon.h"
 #include "sound/DXSounds.DXSound.h"
 #include "sound/DXSounds.DXWaveList.h"
 
@@ -47,7 +48,7 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(600, 480);
     setFont(MakeFont("MS Sans Serif", 10));
-    setWindowIcon(QIcon(QStringLiteral(":/assets/zelvan.ico")));
+    setWindowIcon(GameIcon());
 
     for (TbrixColorButton* button : {btnOptions, btnScramble, btnHelp})
         ApplyCommonButtonLook(button);

@@ -95,9 +95,8 @@ void TForm1::setVisible(bool visible) {
         FShown = true;
         // Runs while the window is still hidden, so it never shows beside the splash.
         FormShow();
-        // The native window is made first (still hidden) so its frame is known when centring.
-        if (!testAttribute(Qt::WA_WState_Created)) create();
-        CentreOnScreen(this);
+        if (!FPlacement) FPlacement = new TFramedPlacement(this);
+        FPlacement->Place();
     }
     TDXForm::setVisible(visible);
 }

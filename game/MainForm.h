@@ -21,6 +21,7 @@ class TDXImageList;
 class TDXSpriteEngine;
 class TDXSound;
 class TDXWaveList;
+class TFramedPlacement;
 class TDXTimer;
 class TMySprite;
 class TSprite;
@@ -169,7 +170,8 @@ public:
     // until the sprites are created.
     TMySprite* Tiles(int32_t Index) const;
 
-    // The first showing runs FormShow before the window appears, then centres it.
+    // The first showing runs FormShow before the window appears, then centres it, frame included
+    // (again once the window manager has framed it).
     void setVisible(bool visible) override;
 
 protected:
@@ -226,6 +228,7 @@ private:
     bool FCursorShown = false;
     // The drag under way was started by Shift, not by a mouse button.
     bool FKeyDrag = false;
+    TFramedPlacement* FPlacement = nullptr;
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;

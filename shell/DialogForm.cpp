@@ -2,13 +2,22 @@
 #include "shell/DialogForm.h"
 
 #include "platform/ui/Forms.h"
+#include "shell/GameIcon.h"
 #include "shell/WindowPlacement.h"
 
 #include <QApplication>
 #include <QPalette>
 #include <QShowEvent>
 
-TDialogForm::TDialogForm(QWidget* parent) : TDXForm(parent) {}
+#include <cstdio>
+
+TDialogForm::TDialogForm(QWidget* parent)
+    : TDXForm(parent),
+      FPlacement(new TFramedPlacement(this, [this](const QMargins& Frame) { SizeByFrame(Frame); })) {
+    setWindowIcon(GameIcon());
+}
+
+void TDialogForm::SizeByFrame(const QMargins&) {}
 
 void TDialogForm::RunHandler(const std::function<void()>& Handler) {
     try {
@@ -40,7 +49,7 @@ void TDialogForm::CloseWith(int Result) {
 void TDialogForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         RunHandler([this] { FormShow(); });
-        ::CentreOnScreen(this);
+        FPlacement->Place();
     }
     TDXForm::showEvent(event);
 }

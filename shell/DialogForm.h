@@ -5,6 +5,9 @@
 
 #include <functional>
 
+class QMargins;
+class TFramedPlacement;
+
 class TDialogForm : public TDXForm {
     Q_OBJECT
 public:
@@ -26,6 +29,14 @@ public:
     static void UseSystemColours(QWidget* Control);
 
 protected:
-    // Runs FormShow, then centres the window, frame included, on its screen at every showing.
+    // Runs FormShow, then centres the window, frame included, on its screen at every showing
+    // (again once the window manager has framed it).
     void showEvent(QShowEvent* event) override;
+
+    // Runs before each centring with the frame margins then known (none before the window
+    // manager has framed the window): a dialog whose outer size is fixed sizes itself here.
+    virtual void SizeByFrame(const QMargins& Frame);
+
+private:
+    TFramedPlacement* FPlacement;
 };

@@ -7,6 +7,7 @@
 
 #include "graphics/JPEG.h"
 #include "platform/rtl/Exceptions.h"
+#include "shell/GameIcon.h"
 #include "shell/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -31,6 +32,7 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QString& picture)
     // No frame and no caption; the window manager is told it is a splash so it stays in front.
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setFixedSize(479, 328);
+    setWindowIcon(GameIcon());
 
     LoadPicture(picture);
 

@@ -8,7 +8,7 @@
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
 
-#include <QShowEvent>
+#include <QMargins>
 #include <QTextEdit>
 
 TfrmWinner* frmWinner = nullptr;
@@ -40,15 +40,13 @@ void TfrmWinner::btnCloseclick(QObject* Sender) {
     CloseWith(mrOk);
 }
 
-void TfrmWinner::showEvent(QShowEvent* event) {
-    // The first showing gives the window its outer size; the frame the window system adds (none
-    // on a bare display) comes off the client area. Later showings keep the player's size.
-    if (!FSized && !event->spontaneous()) {
-        FSized = true;
-        const QSize frame = frameGeometry().size() - geometry().size();
-        resize(OuterWidth - frame.width(), OuterHeight - frame.height());
-    }
-    TDialogForm::showEvent(event);
+void TfrmWinner::SizeByFrame(const QMargins& Frame) {
+    // The outer size is the window's until the player resizes it: the frame the window system
+    // adds (none on a bare display, the manager's once it has framed the window) comes off the
+    // client area. A size the player chose is kept, at later showings too.
+    if (FSizedTo.isValid() && size() != FSizedTo) return;
+    resize(OuterWidth - Frame.left() - Frame.right(), OuterHeight - Frame.top() - Frame.bottom());
+    FSizedTo = size();
 }
 
 void TfrmWinner::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,8 @@
 
 #include "shell/DialogForm.h"
 
+#include <QSize>
+
 #include <memory>
 
 class QTextEdit;
@@ -31,12 +33,13 @@ public:
     TbrixColorButton* btnClose = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void SizeByFrame(const QMargins& Frame) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TfrmWinner> FUi;
-    bool FSized = false;
+    // The client size last given by SizeByFrame; a different size is the player's.
+    QSize FSizedTo;
 };
 
 // The one instance, created hidden at start-up by the program body.

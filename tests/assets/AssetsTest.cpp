@@ -495,6 +495,15 @@ QStringList AssetFiles() {
     return files;
 }
 
+// The icon theme's pictures, as named in their folder.
+QStringList IconFiles() {
+    QStringList files;
+    for (const QString& icon :
+         QDir(QString::fromStdString(AssetDir + "icons")).entryList(QDir::Files, QDir::Name))
+        files << "icons/" + icon;
+    return files;
+}
+
 TEST(ResourceList, ListsEveryAssetOnce) {
     QFile qrc(QString::fromStdString(AssetDir + "assets.qrc"));
     ASSERT_TRUE(qrc.open(QIODevice::ReadOnly));
@@ -504,12 +513,15 @@ TEST(ResourceList, ListsEveryAssetOnce) {
     for (auto it = entry.globalMatch(text); it.hasNext();)
         listed << it.next().captured(1);
     listed.sort();
-    EXPECT_EQ(listed, AssetFiles());
+    QStringList expected = AssetFiles() + IconFiles();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
     EXPECT_EQ(AssetFiles().size(), 7);
+    EXPECT_EQ(IconFiles().size(), 6);
 }
 
 TEST(ResourceList, CompiledResourcesHoldTheAssetsAndReadThroughTheSystemsReaders) {
-    for (const QString& name : AssetFiles()) {
+    for (const QString& name : AssetFiles() + IconFiles()) {
         SCOPED_TRACE(name.toStdString());
         QFile resource(":/assets/" + name);
         ASSERT_TRUE(resource.open(QIODevice::ReadOnly));

@@ -10,6 +10,7 @@
 #include "tests/support/ResourcePicture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -116,6 +117,32 @@ TEST(Program, BuiltProgramStartsAndStoresItsDefaults) {
     program.kill();
     program.waitForFinished(30000);
     EXPECT_EQ(output.find("rror"), std::string::npos) << output;
+}
+
+TEST(Program, VersionAndHelpPrintOneLineAndExitWithoutStarting) {
+    // No window system at all: the answer must come before the application object is made.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    for (const char* option : {"--version", "--help"}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "no-such-platform");
+        env.insert("XDG_CONFIG_HOME", home.path());
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ZELVAN_BIN_DIR "/zelvan"), {QString::fromLatin1(option)});
+        ASSERT_TRUE(program.waitForFinished(30000)) << option;
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        EXPECT_EQ(out.count(QLatin1Char('\n')), 1) << option << ": " << out.toStdString();
+        EXPECT_TRUE(out.endsWith(QLatin1Char('\n'))) << option;
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << option;
+        if (std::string(option) == "--version")
+            EXPECT_TRUE(out.startsWith(QStringLiteral("zelvan 1.0"))) << out.toStdString();
+        else
+            EXPECT_TRUE(out.contains(QStringLiteral("--version"))) << out.toStdString();
+    }
+    EXPECT_TRUE(QDir(home.path()).isEmpty()) << "nothing stored";
 }
 
 TEST(Program, BuiltProgramComesUpSilentWithoutItsSoundModule) {

@@ -22,6 +22,15 @@ png_size() {
   echo "$((16#${hex:0:8}))x$((16#${hex:8:8}))"
 }
 
+# The maker's address as the game shows it (the help dialog's notice line), as a web address.
+homepage() {
+  local source
+  source=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+  local line
+  line=$(grep -o 'www\.[a-z0-9.-]*' "$source/shell/Help.ui" | head -1)
+  echo "https://$line/"
+}
+
 check_install() {
   need desktop-file-validate appstreamcli
   local root=$work/root
@@ -66,6 +75,19 @@ check_install() {
     fail "the metainfo's latest release is not $version"
   [[ "$manpage" == *$'\n.TH '*'"Zelvan '"$version"'"'* ]] || fail "the man page is not for $version"
 
+  # One holder, one licence and one address wherever the package names them.
+  local copyright
+  copyright=$(cat "$root/usr/share/doc/zelvan/copyright")
+  [[ "$metainfo" == *"<url type=\"homepage\">$(homepage)</url>"* ]] ||
+    fail "the metainfo's homepage is not the game's address $(homepage)"
+  [[ "$metainfo" == *"<project_license>MIT</project_license>"* && "$copyright" == *"License: Expat"* ]] ||
+    fail "the metainfo and the copyright file name different licences"
+  local holder
+  holder=$(sed -n 's/^Copyright: [0-9]* //p' <<<"$copyright" | head -1)
+  [ -n "$holder" ] || fail "no copyright holder in the copyright file"
+  [[ "$metainfo" == *"<developer_name>$holder</developer_name>"* ]] || fail "the metainfo's developer is not $holder"
+  [[ "$manpage" == *"2026 $holder"* ]] || fail "the man page does not name $holder"
+
   # Started from the installed tree, the program finds its display module in ../lib/zelvan, not
   # beside itself (nothing is installed there).
   mkdir -p "$work/config"
@@ -94,6 +116,14 @@ check_deb() {
   [[ "$(dpkg-deb -f "$deb" Maintainer)" =~ $address ]] ||
     fail "maintainer is not a name and an address"
   [[ "$(dpkg-deb -f "$deb" Depends)" == *libqt6widgets6* ]] || fail "Depends lacks the libraries the program links"
+  # The fonts the game substitutes for its old font names, and Wayland's platform plugin.
+  local recommends
+  recommends=$(dpkg-deb -f "$deb" Recommends)
+  for package in fonts-quicksand fonts-liberation qt6-wayland; do
+    [[ "$recommends" == *"$package"* ]] || fail "Recommends lacks $package: $recommends"
+  done
+  [ "$(dpkg-deb -f "$deb" Homepage)" = "$(homepage)" ] ||
+    fail "Homepage '$(dpkg-deb -f "$deb" Homepage)' is not the game's address $(homepage)"
   [[ "$(dpkg-deb -c "$deb")"$'\n' == *' ./usr/share/doc/zelvan/copyright'$'\n'* ]] || fail "no copyright file"
   [ -z "$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post|pre')" ] ||
     fail "the package has maintainer scripts it does not need"

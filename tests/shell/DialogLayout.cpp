@@ -7,6 +7,9 @@
 #include "tests/shell/DialogHarness.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -70,6 +73,25 @@ void ExpectDialogFrame(TDialogForm* f, const char* caption, QSize client, bool c
 }
 
 using DialogLayout = DialogTest;
+
+TEST_F(DialogLayout, EveryDialogCarriesTheGameIconInEverySize) {
+    // The 32 x 32 is the main window's sixteen-colour icon; the others are the menu icon's sizes.
+    TfrmHighScore record;
+    TfrmOptions options;
+    TfrmHelp help;
+    TfrmWinner winner;
+    const QImage main = QIcon(QStringLiteral(":/assets/zelvan.ico")).pixmap(32, 32).toImage();
+    ASSERT_FALSE(main.isNull());
+    for (TDialogForm* dialog : std::initializer_list<TDialogForm*>{&record, &options, &help, &winner}) {
+        SCOPED_TRACE(dialog->windowTitle().toStdString());
+        const QIcon icon = dialog->windowIcon();
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+            EXPECT_EQ(icon.pixmap(size, size).size(), QSize(size, size)) << size;
+        }
+        EXPECT_EQ(icon.pixmap(32, 32).toImage().convertToFormat(main.format()), main);
+    }
+}
 
 TEST_F(DialogLayout, RecordAndOptionsDialogsMatchTheirDefinitions) {
     TfrmHighScore record;
@@ -201,7 +223,21 @@ TEST_F(DialogLayout, HelpShowsItsThreePagesAndOpensOnTheFirstEveryTime) {
                      "However, you can purchase the Full Version and", "win a cash prize!", "",
                      "Visit our website at www.marrowby.example to download.", "",
                      "All players of the Full Version must be 18 years or older."}));
-    EXPECT_TRUE(help.rtfLegal->toPlainText().contains(QLatin1String("Copyright")));
+    // The notice is the package's: the copyright file's holder and its licence text, word for word.
+    {
+        QFile file(QStringLiteral(ZELVAN_SOURCE_DIR "/packaging/copyright"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString copyright = QString::fromUtf8(file.readAll());
+        const QString holder = copyright.section(QStringLiteral("\nCopyright: "), 1).section('\n', 0, 0);
+        ASSERT_FALSE(holder.isEmpty());
+        // The licence's own paragraph is the last one headed with its name.
+        QString licence = copyright.section(QStringLiteral("\nLicense: Expat\n"), -1);
+        licence.replace(QStringLiteral("\n .\n"), QStringLiteral("\n"));
+        ASSERT_FALSE(licence.simplified().isEmpty());
+        const QString legal = help.rtfLegal->toPlainText();
+        EXPECT_TRUE(legal.contains(QStringLiteral("Copyright (C) ") + holder)) << holder.toStdString();
+        EXPECT_TRUE(legal.simplified().contains(licence.simplified())) << legal.toStdString();
+    }
     EXPECT_EQ(help.Label1->geometry(), QRect(8, 344, 436, 20));
     EXPECT_TRUE(help.Label1->text().contains(QLatin1String("www.marrowby.example")));
     EXPECT_TRUE(help.Label1->alignment() & Qt::AlignHCenter);

@@ -68,7 +68,7 @@ void SavePng(const QString& dir, const char* name, const QImage& image) {
 
 const char* const ResourceList =
     "<!DOCTYPE RCC>\n"
-    "<!-- The game's pictures, sounds, splash and icon, written by tools/assetgen. -->\n"
+    "<!-- The game's pictures, sounds, splash and icons, written by tools/assetgen. -->\n"
     "<RCC version=\"1.0\">\n"
     "  <qresource prefix=\"/assets\">\n"
     "    <file>frame.dib</file>\n"
@@ -78,6 +78,12 @@ const char* const ResourceList =
     "    <file>blip.wav</file>\n"
     "    <file>splash.jpg</file>\n"
     "    <file>zelvan.ico</file>\n"
+    "    <file>icons/zelvan-16.png</file>\n"
+    "    <file>icons/zelvan-32.png</file>\n"
+    "    <file>icons/zelvan-48.png</file>\n"
+    "    <file>icons/zelvan-64.png</file>\n"
+    "    <file>icons/zelvan-128.png</file>\n"
+    "    <file>icons/zelvan-256.png</file>\n"
     "  </qresource>\n"
     "</RCC>\n";
 
