@@ -76,7 +76,11 @@ std::string LoadPreference(const char* name, const char* defaultValue,
         errors.push_back(e.Message);
         return defaultValue;
     }
+    const std::string stored = value;
     if (value.empty()) value = defaultValue;
+    // Writing back what is stored already changes nothing, so a store that takes no writes (its
+    // folder or file read-only, its lock unusable) starts without a box for values it holds.
+    if (value == stored) return value;
     try {
         WriteRegistryString(HKEY_CURRENT_USER, ZelvanKeyPath, name, value);
     } catch (const Exception& e) {
