@@ -17,18 +17,21 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev ccache pkg-config \
            xvfb xauth imagemagick xdotool \
            dpkg-dev desktop-file-utils appstream lintian
 
+# Only the benchmarks need these: the peer game bench/present_cpu.sh measures beside the program.
+BENCH_PACKAGES = sgt-puzzles
+
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test asan fuzz bench assets package clean
+.PHONY: deps bench-deps build run test asan fuzz bench assets package clean
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+deps bench-deps:
+	@missing=""; for p in $(if $(filter bench-deps,$@),$(BENCH_PACKAGES),$(PACKAGES)); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -z "$$missing" ]; then exit 0; fi; \
 	if [ "$$(id -u)" != 0 ]; then \
-	  echo "make deps: missing Debian packages:$$missing"; \
-	  echo "make deps: run 'sudo make deps' (or apt-get install them) and try again."; exit 1; \
+	  echo "make $@: missing Debian packages:$$missing"; \
+	  echo "make $@: run 'sudo make $@' (or apt-get install them) and try again."; exit 1; \
 	fi; \
 	echo "Installing:$$missing"; \
 	apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing
@@ -60,7 +63,7 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh $(FUZZ_BUILD)/bin
 
-bench: deps
+bench: deps bench-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BENCH=ON -DZELVAN_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
