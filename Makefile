@@ -69,6 +69,7 @@ bench: deps bench-deps
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
 	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$(mktemp -d) $(BENCH_BUILD)/bin/startup_bench
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/sound_bench
+	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/input_bench
 	bench/present_cpu.sh $(BENCH_BUILD)/bin
 
 assets: build
