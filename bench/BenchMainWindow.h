@@ -16,7 +16,7 @@ inline std::unique_ptr<TForm1> OpenBenchMainWindow(benchmark::State& state) {
     form->show();
     QApplication::processEvents();
     TDXDraw* dx = form->DXDraw1;
-    if (!dx->Initialized() || !form->Tiles[102]) {
+    if (!dx->Initialized() || !form->Tiles(102)) {
         state.SkipWithError("the main window did not come up");
         return nullptr;
     }

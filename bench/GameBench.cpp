@@ -21,7 +21,7 @@ void BM_Scramble(benchmark::State& state) {
     const TStartLayout layout = SolvedLayout();
     for (auto _ : state) {
         puzzle.Scramble(layout, true);
-        benchmark::DoNotOptimize(puzzle.Grid);
+        benchmark::DoNotOptimize(puzzle.TileIn(1, 1));
     }
 }
 BENCHMARK(BM_Scramble)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -49,7 +49,8 @@ void BM_DragStep(benchmark::State& state) {
         SendMouse(dx, QEvent::MouseMove, {x, 250}, Qt::LeftButton);
         form->DXTimer1Timer(form->DXTimer1, 1);
     }
-    if (form->Puzzle.RowIndex != 5) state.SkipWithError("the movements did not drag row 5");
+    if (form->Puzzle().Axis() != TAxis::Row || form->Puzzle().Line() != 5)
+        state.SkipWithError("the movements did not drag row 5");
     SendMouse(dx, QEvent::MouseButtonRelease, {x, 250}, Qt::NoButton);
     form.reset();
 }

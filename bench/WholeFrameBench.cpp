@@ -19,10 +19,11 @@ void BM_WholeFrame(benchmark::State& state) {
     if (!form) return;
     TDXDraw* dx = form->DXDraw1;
     // A row in the middle of a drag, so the wrap-around sprites are on the surface as in play.
-    form->Puzzle.RowIndex = 5;
-    form->Puzzle.Axis = "Row";
-    form->PlaceDummySprites("Row", 5);
-    form->ScrollRow(17);
+    form->SoundSetting.assign(1, '0');
+    form->btnScrambleclick(nullptr);
+    form->DXDraw1MouseDown(nullptr, mbLeft, 0, 100, 250);
+    form->DXDraw1MouseMove(nullptr, 0, 117, 250);
+    if (form->Puzzle().Axis() != TAxis::Row) state.SkipWithError("the movement did not drag a row");
     for (auto _ : state)
         form->DXTimer1Timer(form->DXTimer1, 1);
     if (form->DXSpriteEngine1->Root().PaintedCount != 102)

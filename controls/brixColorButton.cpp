@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QShortcutEvent>
 
 #include "controls/FontSubstitutes.h"
+#include "controls/brixColorButton.Internal.h"
 
 namespace {
 
@@ -63,6 +66,7 @@ TbrixColorButton::TbrixColorButton(QWidget* parent) : QWidget(parent) {
     // Every paint covers the whole rectangle (colour or tiled picture).
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(24, 24);
+    InstallButtonAccessibility();
 }
 
 TbrixColorButton::~TbrixColorButton() = default;
@@ -70,7 +74,39 @@ TbrixColorButton::~TbrixColorButton() = default;
 void TbrixColorButton::SetCaption(const std::string& value) {
     if (value == FCaption) return;
     FCaption = value;
+    UpdateAccelerator();
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
     update();
+}
+
+QString TbrixColorButton::VisibleCaption() const {
+    return VisibleText(QString::fromStdString(FCaption));
+}
+
+QKeySequence TbrixColorButton::Accelerator() const {
+    return QKeySequence::mnemonic(QString::fromStdString(FCaption));
+}
+
+void TbrixColorButton::UpdateAccelerator() {
+    if (FAcceleratorId != 0) releaseShortcut(FAcceleratorId);
+    const QKeySequence keys = Accelerator();
+    // Only while the button's window is the active one, and only while the button is visible and
+    // enabled (hidden dialogs keep their buttons).
+    FAcceleratorId = keys.isEmpty() ? 0 : grabShortcut(keys, Qt::WindowShortcut);
+}
+
+bool TbrixColorButton::event(QEvent* event) {
+    if (event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->shortcutId() == FAcceleratorId && FAcceleratorId) {
+        Press();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TbrixColorButton::Press() {
+    if (isEnabled() && onclick) onclick(this);
 }
 
 void TbrixColorButton::SetAlignment(TAlignment value) {

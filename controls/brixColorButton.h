@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QImage>
+#include <QKeySequence>
 #include <QWidget>
 
 #include "platform/ui/Events.h"
@@ -16,8 +17,10 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // A rectangle in its own colour with a caption in its own colour: flat while the pointer is
 // elsewhere, raised while it is over the button, sunken while a mouse button is held on it or while
-// latched down. It is worked with the mouse only and never takes the keyboard focus. Each state
-// change paints at once; the look is chosen afresh at every paint from the current properties.
+// latched down. It never takes the keyboard focus: besides the mouse, a caption with an accelerator
+// ("&OK") is worked by Alt and that letter while its window is active. Each state change paints at
+// once; the look is chosen afresh at every paint from the current properties. To accessibility
+// tools it is a push button named by its caption, with a press action.
 class TbrixColorButton : public QWidget {
     Q_OBJECT
     // What a window definition (.ui) can set directly; colours are 0x00BBGGRR integers.
@@ -47,6 +50,8 @@ public:
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);
+    // The caption as drawn: a single ampersand left out, a doubled one drawn as one.
+    QString VisibleCaption() const;
 
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
@@ -101,6 +106,14 @@ public:
     // Called with the button as sender after a left click that both began and ended on it.
     TNotifyEvent onclick;
 
+    // Calls onclick as a left click would, when the button is enabled and a handler is set; the look
+    // does not change. The caption's accelerator and the accessibility press action work this way.
+    void Press();
+
+    // The key sequence that presses the button: Alt and the letter after the caption's single
+    // ampersand; empty when the caption marks none.
+    QKeySequence Accelerator() const;
+
     // Accessors for the meta-object properties above.
     QString QtCaption() const { return QString::fromStdString(FCaption); }
     void SetQtCaption(const QString& value) { SetCaption(value.toStdString()); }
@@ -108,6 +121,7 @@ public:
     void SetAlignmentValue(int value);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -125,6 +139,8 @@ protected:
 
 private:
     void UpdateToolTip();
+    // Registers the caption's accelerator with the window, replacing the previous one.
+    void UpdateAccelerator();
 
     bool FPressed = false;
     bool FMouseInside = false;
@@ -152,6 +168,8 @@ private:
     bool FLeftDownHere = false;
     // The press was the second of a double click, whose release gives no click.
     bool FDoubleClickPress = false;
+    // The window shortcut of the accelerator; 0 while there is none.
+    int FAcceleratorId = 0;
 };
 
 // The look every push button of the program shares: centred caption, no wrap or latch, flat, blue

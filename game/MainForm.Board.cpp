@@ -2,6 +2,7 @@
 #include "game/MainForm.h"
 
 #include "game/Sprites.h"
+#include "platform/rtl/Exceptions.h"
 
 void TForm1::CreateSprites(TSprite* root, TPictureCollectionItem* tileImage, int patternWidth,
                            int patternHeight) {
@@ -14,20 +15,19 @@ void TForm1::CreateSprites(TSprite* root, TPictureCollectionItem* tileImage, int
         return sprite;
     };
     for (int i = 1; i <= 100; ++i)
-        Tiles[i] = make();
+        FTiles[i] = make();
     SetStartPos();
-    // The wrap-around sprites start at (0, 0) with pattern 0, under the opaque frame.
-    Puzzle.Tiles[LeadingDummy] = {};
-    Puzzle.Tiles[TrailingDummy] = {};
+    // The wrap-around sprites start where the puzzle keeps its wrap-around tiles until the first
+    // drag: at (0, 0) with pattern 0, under the opaque frame.
     for (int i = LeadingDummy; i <= TrailingDummy; ++i)
-        Tiles[i] = make();
+        FTiles[i] = make();
     ApplyTiles();
 }
 
 void TForm1::FreeSprites() {
     auto release = [this](int i) {
-        TMySprite* sprite = Tiles[i];
-        Tiles[i] = nullptr;
+        TMySprite* sprite = FTiles[i];
+        FTiles[i] = nullptr;
         delete sprite;
     };
     release(LeadingDummy);
@@ -36,14 +36,20 @@ void TForm1::FreeSprites() {
         release(i);
 }
 
+TMySprite* TForm1::Tiles(int32_t Index) const {
+    if (Index < 1 || Index > TrailingDummy) ListIndexError(Index);
+    return FTiles[Index];
+}
+
 void TForm1::ApplyTiles() {
     for (int i = 1; i <= TrailingDummy; ++i)
-        if (TMySprite* sprite = Tiles[i]) {
-            const TTilePlace& place = Puzzle.Tiles[i];
+        if (TMySprite* sprite = FTiles[i]) {
+            const TTilePlace& place = FPuzzle.Place(i);
             sprite->X = place.X;
             sprite->Y = place.Y;
             sprite->PatternBase = place.PatternBase;
         }
+    DescribeBoard();
 }
 
 std::vector<std::string> TForm1::StartPosItems() const {
@@ -57,37 +63,12 @@ std::vector<std::string> TForm1::StartPosItems() const {
 }
 
 void TForm1::SetStartPos() {
-    Puzzle.SetStartPos(ParseStartLayout(StartPosItems()), HighlightSetting == "1");
+    FPuzzle.SetStartPos(ParseStartLayout(StartPosItems()), HighlightSetting == "1");
     ApplyTiles();
 }
 
 bool TForm1::CheckSolution() {
-    const bool solved = Puzzle.CheckSolution(HighlightSetting == "1");
+    const bool solved = FPuzzle.CheckSolution(HighlightSetting == "1");
     ApplyTiles();
     return solved;
-}
-
-void TForm1::PlaceDummySprites(const std::string& LineAxis, int32_t Line) {
-    Puzzle.PlaceDummySprites(LineAxis, Line);
-    ApplyTiles();
-}
-
-void TForm1::ScrollRow(double Delta) {
-    Puzzle.ScrollRow(Delta);
-    ApplyTiles();
-}
-
-void TForm1::ScrollCol(double Delta) {
-    Puzzle.ScrollCol(Delta);
-    ApplyTiles();
-}
-
-void TForm1::CompleteRowMove() {
-    Puzzle.CompleteRowMove();
-    ApplyTiles();
-}
-
-void TForm1::CompleteColMove() {
-    Puzzle.CompleteColMove();
-    ApplyTiles();
 }

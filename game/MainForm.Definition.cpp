@@ -1,8 +1,10 @@
 // The main window's definition: its controls from the window layout, then its non-visual
 // components.
-#include "game/MainForm.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global Form1 declared by the header below.
 #include "ui_MainForm.h"
+
+#include "game/MainForm.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
@@ -51,41 +53,28 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
     btnOptions->onclick = [this](QObject* Sender) { btnOptionsclick(Sender); };
     btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
     btnScramble->onclick = [this](QObject* Sender) { btnScrambleclick(Sender); };
+    CreateKeysAndNames();
+
+    PresentBoard();
 
     CreateComponents();
 }
 
-void TForm1::LoadPicture(TPictureCollectionItem* Item, const char* Resource) {
-    // A picture that cannot be read leaves its item empty (it then draws nothing); the problem is
-    // reported once the window is up.
-    const QString path = QStringLiteral(":/assets/") + QString::fromLatin1(Resource);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ReportErrors({Format("Picture '%s' is missing from the program's resources", Resource)});
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
-    try {
-        Item->Picture().ReadData(stream);
-    } catch (const std::exception& E) {
-        ReportErrors({Format("Picture '%s' cannot be read: %s", Resource, E.what())});
-    }
-}
-
-void TForm1::LoadWave(TWaveCollectionItem* Item, const char* Resource) {
-    // Like a picture: a sound that cannot be read stays empty (it then plays nothing).
+void TForm1::LoadAsset(const char* Kind, const char* Resource,
+                       const std::function<void(TStream&)>& Read) {
+    // An asset that cannot be read leaves its item empty (a picture then draws nothing, a sound
+    // plays nothing); the problem is reported once the window is up.
     QFile file(QStringLiteral(":/assets/") + QString::fromLatin1(Resource));
     if (!file.open(QIODevice::ReadOnly)) {
-        ReportErrors({Format("Sound '%s' is missing from the program's resources", Resource)});
+        ReportErrors({Format("%s '%s' is missing from the program's resources", Kind, Resource)});
         return;
     }
     const QByteArray bytes = file.readAll();
     TReadOnlyMemoryStream stream(bytes.constData(), size_t(bytes.size()));
     try {
-        Item->Wave().ReadWaveData(stream);
+        Read(stream);
     } catch (const std::exception& E) {
-        ReportErrors({Format("Sound '%s' cannot be read: %s", Resource, E.what())});
+        ReportErrors({Format("%s '%s' cannot be read: %s", Kind, Resource, E.what())});
     }
 }
 
@@ -124,19 +113,22 @@ void TForm1::CreateComponents() {
                                 int Y) { DXDraw1MouseUp(Sender, Button, Shift, X, Y); };
 
     DXImageList1->SetDXDraw(DXDraw1);
+    auto loadPicture = [this](TPictureCollectionItem* Item, const char* Resource) {
+        LoadAsset("Picture", Resource, [Item](TStream& S) { Item->Picture().ReadData(S); });
+    };
     TPictureCollectionItem* frame = DXImageList1->Items().Add();
-    LoadPicture(frame, "frame.dib");
+    loadPicture(frame, "frame.dib");
     frame->Transparent = true;
     frame->SetTransparentColor(clLime);
     TPictureCollectionItem* tile = DXImageList1->Items().Add();
     tile->SetName("Tile");
-    LoadPicture(tile, "tiles.dib");
+    loadPicture(tile, "tiles.dib");
     tile->PatternWidth = 34;
     tile->PatternHeight = 34;
     tile->Transparent = false;
     tile->SetTransparentColor(clBlack);
     TPictureCollectionItem* numbered = DXImageList1->Items().Add();
-    LoadPicture(numbered, "frame-numbered.dib");
+    loadPicture(numbered, "frame-numbered.dib");
     numbered->Transparent = true;
     numbered->SetTransparentColor(clLime);
 
@@ -155,7 +147,7 @@ void TForm1::CreateComponents() {
         item->SetName(name);
         item->SetLooped(false);
         item->SetMaxPlayingCount(0);
-        LoadWave(item, resource);
+        LoadAsset("Sound", resource, [item](TStream& S) { item->Wave().ReadWaveData(S); });
     }
 
     DXDraw1->Loaded();

@@ -13,14 +13,19 @@ void TForm1::DXDraw1MouseDown(QObject* Sender, TMouseButton Button, TShiftState 
     (void)Sender;
     (void)Button;
     (void)Shift;
-    Puzzle.MouseDown(X, Y);
+    if (X >= BoardLeft && X < BoardRight && Y >= BoardTop && Y < BoardBottom && FCursorShown) {
+        FCursorShown = false; // the mouse has taken over the board
+    }
+    // A press the puzzle takes during a keyboard drag makes it the mouse's drag from here on.
+    if (FPuzzle.MouseDown(X, Y)) FKeyDrag = false;
 }
 
 void TForm1::DXDraw1MouseMove(QObject* Sender, TShiftState Shift, int X, int Y) {
     (void)Sender;
     (void)Shift;
-    if (!Puzzle.Dragging) return;
-    const bool stepped = Puzzle.MouseMove(X, Y);
+    // The pointer merely hovering must not pull a line that Shift holds.
+    if (!FPuzzle.Dragging() || FKeyDrag) return;
+    const bool stepped = FPuzzle.MouseMove(X, Y);
     ApplyTiles();
     if (stepped) PlayWave("Click");
 }
@@ -31,28 +36,34 @@ void TForm1::DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Sh
     (void)Shift;
     (void)X;
     (void)Y;
-    const TRelease release = Puzzle.MouseUp(HighlightSetting == "1");
+    // A button released during a keyboard drag was not pressed on the board: Shift ends that drag.
+    if (FKeyDrag) return;
+    ReleaseDrag();
+}
+
+void TForm1::ReleaseDrag() {
+    FKeyDrag = false;
+    // The release ends the drag in the puzzle; a win's dialogs follow on a gesture at rest.
+    const TRelease release = FPuzzle.MouseUp(HighlightSetting == "1");
     if (!release.Handled) return;
     ApplyTiles();
     if (release.Counted) PlayWave("Blip");
     ShowMoves();
     if (release.Solved) WinSequence();
-    // Only now, after the dialogs of a win have closed, does the gesture come to rest.
-    Puzzle.EndDrag();
 }
 
 void TForm1::btnScrambleclick(QObject* Sender) {
     (void)Sender;
     // The layout is read first, so a broken list leaves the game under way untouched.
     const TStartLayout layout = ParseStartLayout(StartPosItems());
-    Puzzle.Scramble(layout, HighlightSetting == "1");
+    FPuzzle.Scramble(layout, HighlightSetting == "1");
     ApplyTiles();
     PopulateHighScore();
     ShowMoves();
 }
 
 void TForm1::ShowMoves() {
-    lblMoves->setText(QString::fromStdString("Moves: " + IntToStr(Puzzle.Moves)));
+    lblMoves->setText(QString::fromStdString("Moves: " + IntToStr(FPuzzle.Moves())));
     lblMoves->adjustSize();
 }
 
@@ -64,8 +75,8 @@ void TForm1::PlayWave(const char* Name) {
 
 void TForm1::WinSequence() {
     // Strictly fewer moves than the record: the record dialog asks for the name and stores both.
-    if (Puzzle.Moves < HighScoreMoves) {
-        HighScoreMoves = Puzzle.Moves;
+    if (FPuzzle.Moves() < HighScoreMoves) {
+        HighScoreMoves = FPuzzle.Moves();
         if (frmHighScore) {
             frmHighScore->HighScoreMoves = HighScoreMoves;
             frmHighScore->ShowModal();

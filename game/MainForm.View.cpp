@@ -35,6 +35,8 @@ void TForm1::FormShow() {
     } catch (const std::exception& E) {
         ReportErrors({E.what()});
     }
+    // The board has the keyboard from the start; the buttons take no focus.
+    DXDraw1->setFocus();
 }
 
 void TForm1::ShowSplash() {
@@ -73,6 +75,7 @@ void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     DXSpriteEngine1->Move(1);
     DXSpriteEngine1->Draw();
     DXImageList1->Items().Items(NumberedSetting == "1" ? 2 : 0)->Draw(back, 0, 0, 0);
+    DrawCursor(back);
     DXDraw1->Flip();
 }
 

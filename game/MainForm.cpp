@@ -1,7 +1,9 @@
 // The main window: the list box texts, start-up error reporting, first showing and destruction.
-#include "game/MainForm.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global Form1 declared by the header below.
 #include "ui_MainForm.h"
+
+#include "game/MainForm.h"
 
 #include "display/DXClass.Timer.h"
 #include "display/DXDraws.h"

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +21,15 @@ class TDXImageList;
 class TDXSpriteEngine;
 class TDXSound;
 class TDXWaveList;
-class TWaveCollectionItem;
 class TDXTimer;
 class TMySprite;
 class TSprite;
 class TPictureCollectionItem;
 class TbrixColorButton;
+class TStream;
+class TDirectDrawSurface;
+class QKeyEvent;
+class QEvent;
 namespace Ui {
 class TForm1;
 }
@@ -83,17 +87,11 @@ public:
     // Frees Tiles[101], Tiles[102], then Tiles[1..100], clearing each entry first.
     void FreeSprites();
 
-    // The puzzle's operations, each followed by showing its result on the sprites.
-    // SetStartPos reads the layout from StartPos: a list that does not name each tile 1..100
-    // exactly once raises an error and changes nothing.
+    // Lays the tiles out as StartPos says and shows them: a list that does not name each tile
+    // 1..100 exactly once raises an error and changes nothing.
     void SetStartPos();
-    // Highlighting follows HighlightSetting ("1" is on).
+    // The solution test with highlighting as HighlightSetting says ("1" is on), shown at once.
     bool CheckSolution();
-    void PlaceDummySprites(const std::string& LineAxis, int32_t Line);
-    void ScrollRow(double Delta);
-    void ScrollCol(double Delta);
-    void CompleteRowMove();
-    void CompleteColMove();
 
     // Start-up loading of the three preferences into the working copies (read, default, write
     // back). Returns the store errors met (the game goes on with defaults).
@@ -115,7 +113,7 @@ public:
     // Frees the 102 sprites and asks the application to end its loop.
     void FormDestroy();
     // One frame: clear, move pass, sprites, frame picture (numbered when NumberedSetting is "1"),
-    // flip. Does nothing while the display cannot draw.
+    // the board cursor when shown, flip. Does nothing while the display cannot draw.
     void DXTimer1Timer(QObject* Sender, int LagCount);
     void DXDraw1Initialize(QObject* Sender);
     void DXDraw1Finalize(QObject* Sender);
@@ -125,6 +123,16 @@ public:
     void DXDraw1MouseUp(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     // Deals a new game; a game under way is abandoned.
     void btnScrambleclick(QObject* Sender);
+
+    // ---- Keyboard play on the board
+    // The board cursor: the cell the keys work on (column and row 1..10, from the top-left cell)
+    // and whether it is drawn (once a key is used, until the mouse is pressed on the board).
+    int32_t CursorColumn() const { return FCursorColumn; }
+    int32_t CursorRow() const { return FCursorRow; }
+    bool CursorShown() const { return FCursorShown; }
+    // What the board tells assistive technology about the cursor's cell, for example
+    // "row 3, column 7: tile 42, not at home".
+    std::string CursorCellText() const;
 
     // Problems met while building and starting the window and not reported yet.
     const std::vector<std::string>& PendingErrors() const { return FPendingErrors; }
@@ -155,34 +163,67 @@ public:
     std::string NumberedSetting;
     int32_t HighScoreMoves = 1000;
 
-    // The board, scrolling and gesture state; the sprites below show it.
-    TPuzzle Puzzle;
-    // Tiles[1..100]: the sprite of each tile; Tiles[101] the leading and Tiles[102] the trailing
-    // wrap-around sprite. Index 0 is unused. Entries are null until the sprites are created.
-    TMySprite* Tiles[103] = {};
+    // The board, scrolling and gesture state, for reading; only the window's handlers change it.
+    const TPuzzle& Puzzle() const { return FPuzzle; }
+    // The sprite of tile 1..100, the leading (101) or the trailing (102) wrap-around sprite; null
+    // until the sprites are created.
+    TMySprite* Tiles(int32_t Index) const;
 
     // The first showing runs FormShow before the window appears, then centres it.
     void setVisible(bool visible) override;
 
+protected:
+    // Arrows move the board cursor; Shift held is a press on the cursor's cell, Shift with an
+    // arrow one whole-cell movement of its row or column, releasing Shift the release.
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    // A window that stops being active never sees Shift released: its keyboard drag ends then.
+    void changeEvent(QEvent* Event) override;
+
 private:
     void CreateComponents();
+    // The window's shortcuts (N and F2 deal, O the options, H and F1 the help; none of them while
+    // a modal dialog is up) and the names and roles accessibility tools read for the panel.
+    void CreateKeysAndNames();
     void ShowSplash();
-    // Gives every existing sprite the place and pattern the puzzle holds for it.
+    // Gives every existing sprite the place and pattern the puzzle holds for it: the one way the
+    // puzzle's tile places reach the sprites, after each change of the puzzle.
     void ApplyTiles();
     // The 100 start layout texts of StartPos.
     std::vector<std::string> StartPosItems() const;
     void ShowMoves();
+    // The end of a drag, by mouse button or by Shift: settle, count, show, and a win's sequence.
+    void ReleaseDrag();
+    // Moves the board cursor by whole cells, wrapping at the edges, and shows it.
+    void MoveCursor(int32_t Columns, int32_t Rows);
+    // One whole-cell step of a keyboard drag along the arrow's axis.
+    void KeyStep(TAxis LineAxis, int32_t Step);
+    // Gives the board the keyboard and its name and role for assistive technology.
+    void PresentBoard();
+    // Tells assistive technology the cursor cell's text when it changed.
+    void DescribeBoard();
+    void DrawCursor(TDirectDrawSurface* Surface);
     // Plays a wave of the wave list when sounds are on.
     void PlayWave(const char* Name);
     // A solved grid: the record dialog for a new best, the winner dialog, the start layout again.
     void WinSequence();
-    void LoadPicture(TPictureCollectionItem* Item, const char* Resource);
-    void LoadWave(TWaveCollectionItem* Item, const char* Resource);
+    // Reads a picture or sound of the program's resources with Read; a missing or unreadable one
+    // is reported (Kind names it: "Picture", "Sound") and leaves its item empty.
+    void LoadAsset(const char* Kind, const char* Resource,
+                   const std::function<void(TStream&)>& Read);
     // Queues problems for one report, posted to run once the loop regains control.
     void ReportErrors(const std::vector<std::string>& Errors);
     void FlushErrors();
 
     std::unique_ptr<Ui::TForm1> FUi;
+    TPuzzle FPuzzle;
+    // Index 0 is unused.
+    TMySprite* FTiles[103] = {};
+    int32_t FCursorColumn = 1;
+    int32_t FCursorRow = 1;
+    bool FCursorShown = false;
+    // The drag under way was started by Shift, not by a mouse button.
+    bool FKeyDrag = false;
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;

@@ -238,9 +238,9 @@ TDirectDraw* TPictureCollection::DDraw() const {
     return FDevice;
 }
 
-void TPictureCollection::Initialize(TCustomDXDraw* Display) {
+void TPictureCollection::Initialize(TCustomDXDraw* Control) {
     Finalize();
-    FDXDraw = Display;
+    FDXDraw = Control;
     if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, ClassName()));
     InitializeItems();
 }

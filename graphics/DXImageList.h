@@ -137,9 +137,9 @@ public:
     // The device the items' surfaces are made on (nullptr when not initialised).
     TDirectDraw* DDraw() const;
 
-    // Finalises, then binds to Display and initialises every item; "%s cannot be initialized"
-    // when Display is not initialised.
-    void Initialize(TCustomDXDraw* Display);
+    // Finalises, then binds to Control and initialises every item; "%s cannot be initialized"
+    // when Control is not initialised.
+    void Initialize(TCustomDXDraw* Control);
     // The same against a bare device, for pictures kept without a display control (tools, tests).
     // The caller keeps Device alive until Finalize.
     void InitializeOn(TDirectDraw* Device);

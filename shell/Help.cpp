@@ -1,11 +1,14 @@
 // The help dialog: its definition, the first tab at every showing, and CLOSE.
-#include "shell/Help.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global frmHelp declared by the header below.
 #include "ui_Help.h"
+
+#include "shell/Help.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -46,4 +49,11 @@ void TfrmHelp::FormShow() {
 void TfrmHelp::btnCloseclick(QObject* Sender) {
     (void)Sender;
     CloseWith(mrOk);
+}
+
+void TfrmHelp::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        RunHandler([this] { btnCloseclick(btnClose); });
+    else
+        TDialogForm::keyPressEvent(event);
 }

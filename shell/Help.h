@@ -14,7 +14,7 @@ namespace Ui {
 class TfrmHelp;
 }
 
-// Fixed, with a close box; opens on "Object of the game" at every showing.
+// Fixed, with a close box; opens on "Object of the game" at every showing; Escape closes it.
 class TfrmHelp : public TDialogForm {
     Q_OBJECT
 public:
@@ -34,6 +34,10 @@ public:
     QTextEdit* rtfLegal = nullptr;
     QLabel* Label1 = nullptr;
     TbrixColorButton* btnClose = nullptr;
+
+protected:
+    // Escape works CLOSE.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TfrmHelp> FUi;

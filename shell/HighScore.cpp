@@ -1,7 +1,9 @@
 // The record dialog: its definition, the cleared name box at every showing and the OK handler.
-#include "shell/HighScore.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global frmHighScore declared by the header below.
 #include "ui_HighScore.h"
+
+#include "shell/HighScore.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"

@@ -14,7 +14,8 @@ class TfrmHighScore;
 }
 
 // Fixed, without title-bar buttons, and with no default or cancel button: Enter and Escape leave
-// it open, and only OK (a mouse-only button) ends it. The name box takes at most 10 characters.
+// it open, and only OK ends it, clicked or by its accelerator Alt+O (the button takes no focus).
+// The name box takes at most 10 characters.
 class TfrmHighScore : public TDialogForm {
     Q_OBJECT
 public:

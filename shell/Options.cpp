@@ -1,13 +1,16 @@
 // The options dialog: its definition, the boxes set from the working copies and the OK handler.
-#include "shell/Options.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global frmOptions declared by the header below.
 #include "ui_Options.h"
+
+#include "shell/Options.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
 #include "shell/Settings.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 
 TfrmOptions* frmOptions = nullptr;
 
@@ -65,4 +68,15 @@ void TfrmOptions::btnOKclick(QObject* Sender) {
 void TfrmOptions::btnCancelclick(QObject* Sender) {
     (void)Sender;
     CloseWith(mrCancel);
+}
+
+void TfrmOptions::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        RunHandler([this] { btnOKclick(btnOK); });
+    } else if (plain && event->key() == Qt::Key_Escape) {
+        RunHandler([this] { btnCancelclick(btnCancel); });
+    } else {
+        TDialogForm::keyPressEvent(event);
+    }
 }

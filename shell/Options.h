@@ -41,6 +41,10 @@ public:
     TbrixColorButton* btnCancel = nullptr;
     TbrixColorButton* btnOK = nullptr;
 
+protected:
+    // Enter (either key) works OK and Escape CANCEL; Space on the focused box toggles it.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     std::unique_ptr<Ui::TfrmOptions> FUi;
     std::string FOwnSound, FOwnHighlight, FOwnNumbered;

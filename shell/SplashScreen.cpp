@@ -1,7 +1,9 @@
 // The splash window's definition, its picture and its timer hand-shake.
-#include "shell/SplashScreen.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global frmSplash declared by the header below.
 #include "ui_SplashScreen.h"
+
+#include "shell/SplashScreen.h"
 
 #include "graphics/JPEG.h"
 #include "platform/rtl/Exceptions.h"

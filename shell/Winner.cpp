@@ -1,7 +1,9 @@
 // The congratulation dialog: its definition, the text box following the width, and CLOSE.
-#include "shell/Winner.h"
-
+// The generated definition first: its set-up names the window after the form, which must not
+// shadow the global frmWinner declared by the header below.
 #include "ui_Winner.h"
+
+#include "shell/Winner.h"
 
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"

@@ -11,9 +11,10 @@ namespace Ui {
 class TfrmWinner;
 }
 
-// Sizeable, above every other window, without title-bar buttons: CLOSE is the way out. The text
-// box spans the width at the top and keeps what the player typed into it for the rest of the run;
-// the button keeps its place whatever the size.
+// Sizeable, above every other window, without title-bar buttons: CLOSE, clicked or by its
+// accelerator Alt+C, is the way out; Escape does nothing. The text box spans the width at the top
+// and keeps what the player typed into it for the rest of the run; the button keeps its place
+// whatever the size.
 class TfrmWinner : public TDialogForm {
     Q_OBJECT
 public:

@@ -28,6 +28,9 @@ struct TTilePlace {
     int32_t PatternBase = 0;
 };
 
+// The line a drag or a deal moves: a row (sideways) or a column (up and down); None at rest.
+enum class TAxis { None, Row, Col };
+
 // The start layout: entry k names the tile that starts in cell k + 1, counted row by row.
 using TStartLayout = std::array<int32_t, 100>;
 
@@ -39,61 +42,58 @@ TStartLayout ParseStartLayout(const std::vector<std::string>& Items);
 
 // What a release did, for the window to show and sound.
 struct TRelease {
-    bool Handled = false; // a drag was under way
+    bool Handled = false; // a drag was under way (and has now ended)
     bool Counted = false; // the line's order changed: Moves went up by one
     bool Solved = false;  // every tile stands in its home cell
 };
 
 class TPuzzle {
 public:
-    // ---- Board
-    // Grid[c][r]: the tile standing in column c, row r (both 1..10; index 0 unused). All 0 until
-    // the first SetStartPos.
-    int32_t Grid[11][11] = {};
-    // Tiles[1..100]: place and pattern of each tile's sprite; Tiles[101] the leading and
-    // Tiles[102] the trailing wrap-around tile. Index 0 unused.
-    TTilePlace Tiles[103] = {};
+    // ---- Read-only views
+    // The tile standing in column C, row R (both 1..10); 0 before the first SetStartPos. A cell
+    // outside the board raises EListError.
+    int32_t TileIn(int32_t C, int32_t R) const;
+    // Place and pattern of tile 1..100, or of the leading (101) or trailing (102) wrap-around
+    // tile. Any other index raises EListError.
+    const TTilePlace& Place(int32_t Index) const;
+    // The line being scrolled (1..10) on its axis; None and 0 when no line is chosen.
+    TAxis Axis() const { return FAxis; }
+    int32_t Line() const { return FLine; }
+    bool GameActive() const { return FGameActive; } // a dealt game is in play: presses are taken
+    bool Dragging() const { return FDragging; }     // a press was taken and not released yet
+    int32_t Moves() const { return FMoves; }        // moves counted in this game
+    int32_t NetShift() const { return FNetShift; }  // steps of the current drag, within -9..+9
+    bool StepDone() const { return FStepDone; } // the last scroll completed a step (true at rest)
+    int32_t Direction() const { return FDirection; } // +1 or -1 for that step; 0 before one
 
-    // ---- Scrolling
-    int32_t RowIndex = 0;  // the row being scrolled, 0 when none
-    int32_t ColIndex = 0;  // the column being scrolled, 0 when none
-    int32_t Direction = 0; // +1 or -1 for the step just completed; 0 before one
-    bool StepDone = true;  // the last scroll completed a step (true at rest)
-    int32_t NetShift = 0;  // steps of the current drag, kept within -9..+9
-
-    // ---- Gesture
-    bool GameActive = false; // a dealt game is in play: presses are accepted
-    bool Dragging = false;   // a press was accepted and not released yet
-    int32_t LastX = 0;       // press point, then the last handled movement along a row
-    int32_t LastY = 0;       // press point, then the last handled movement along a column
-    std::string Axis;        // "Row" or "Col" once the first movement chose; empty otherwise
-    int32_t Moves = 0;       // moves counted in this game
-
-    // Lays the tiles out as Layout says, fills Grid, resets the game state (not StepDone and
-    // Direction) and refreshes the patterns. The wrap-around tiles are left where they are. A
-    // layout that does not name each tile 1..100 exactly once raises EConvertError, changing
-    // nothing.
+    // ---- The board
+    // Lays the tiles out as Layout says, fills the board, resets the game and the gesture (not
+    // StepDone and Direction) and refreshes the patterns. The wrap-around tiles are left where
+    // they are. A layout that does not name each tile 1..100 exactly once raises EConvertError,
+    // changing nothing.
     void SetStartPos(const TStartLayout& Layout, bool Highlight);
     // True when every tile stands in its home cell; sets the pattern of tiles 1..100, highlighted
     // for a tile in its home cell when Highlight is on. Visits every tile, whatever it finds.
     bool CheckSolution(bool Highlight);
-    // Turns one row ("Row") or column (any other text) of Grid by one cell: Step +1 to the right or
-    // down, anything else left or up. Only Grid changes. A line outside 1..10 raises EListError.
-    void RotateLine(const std::string& LineAxis, int32_t Line, int32_t Step);
+    // Turns one line of the board by one cell: Step +1 to the right or down, anything else left
+    // or up. Only the board changes, no tile moves. A line outside 1..10 or no axis raises
+    // EListError.
+    void RotateLine(TAxis LineAxis, int32_t Line, int32_t Step);
 
-    // Puts the wrap-around tiles at the ends of the row ("Row") or column (other text) with the
-    // patterns of the tiles that would enter there.
-    void PlaceDummySprites(const std::string& LineAxis, int32_t Line);
-    // Moves row RowIndex (column ColIndex) and both wrap-around tiles by Delta pixels, cut off at
-    // one cell; reaching a whole cell sets StepDone and Direction. Delta that is not a finite
-    // number moves nothing.
-    void ScrollRow(double Delta);
-    void ScrollCol(double Delta);
+    // ---- Scrolling one line
+    // Chooses the line to scroll and puts the wrap-around tiles at its ends with the patterns of
+    // the tiles that would enter there; StepDone and Direction start afresh. A line outside 1..10
+    // or no axis raises EListError; before the first layout, Exception.
+    void BeginLine(TAxis LineAxis, int32_t Line);
+    // Moves the chosen line and both wrap-around tiles by Delta pixels along its axis, cut off at
+    // one cell from rest; reaching a whole cell sets StepDone and Direction and returns true, and
+    // CompleteMove must follow before the next scroll. Delta that is not a finite number moves
+    // nothing. Without a chosen line raises EListError.
+    bool Scroll(double Delta);
     // Finishes the step the last scroll completed: the pushed-out tile re-enters at the other end,
-    // Grid turns, the wrap-around tiles return, NetShift counts. Nothing happens while Direction is
-    // 0.
-    void CompleteRowMove();
-    void CompleteColMove();
+    // the board turns, the wrap-around tiles return, NetShift counts. Nothing happens while
+    // Direction is 0.
+    void CompleteMove();
 
     // ---- The gesture, in surface pixels. None of them looks at the mouse button.
     // A press on the board (X 34..374, Y 105..445) in a dealt game starts a drag, or during a drag
@@ -103,11 +103,16 @@ public:
     // most one step per call. Returns true when a step was completed (the window plays "Click").
     bool MouseMove(int32_t X, int32_t Y);
     // Settles the line on the nearer whole cell (17 pixels or more complete the step), counts a
-    // move when the line's order changed and runs the solution test. The window then shows the
-    // result, runs a win, and calls EndDrag.
+    // move when the line's order changed, runs the solution test and ends the drag.
     TRelease MouseUp(bool Highlight);
-    // Returns the gesture to rest: no drag, no line, no reference point, NetShift 0.
-    void EndDrag();
+
+    // ---- The same gesture a whole cell at a time, for play from the keyboard
+    // A press on the centre of cell (C, R), under the rules of MouseDown.
+    bool PressCell(int32_t C, int32_t R);
+    // A movement of exactly one cell along LineAxis (Step +1 right or down, -1 left or up) from
+    // the last handled point, under the rules of MouseMove: the first chooses the axis, one
+    // across the chosen axis moves nothing. Returns true when a step was completed.
+    bool MoveCell(TAxis LineAxis, int32_t Step);
 
     // Deals a new game: the start layout, then 100 passes of random lines turned right or down by
     // 1..10 cells through the same steps as a drag (the run-time library's generator, never
@@ -116,10 +121,30 @@ public:
     void Scramble(const TStartLayout& Layout, bool Highlight);
 
 private:
-    TTilePlace& TileAt(int32_t C, int32_t R);
-    void CountStep();
+    int32_t& Cell(TAxis LineAxis, int32_t Line, int32_t K);
+    TTilePlace& TileAt(TAxis LineAxis, int32_t Line, int32_t K);
+    void PlaceDummySprites();
+    // How far the leading wrap-around tile stands from its rest place along the chosen axis.
+    double Displacement() const;
+    // One movement of Dx, Dy pixels to the point (X, Y): the rule MouseMove and MoveCell share.
+    bool Movement(int64_t Dx, int64_t Dy, int32_t X, int32_t Y);
     void Settle();
-    // The part of Delta that moves a line whose leading dummy stands Offset pixels past its rest
-    // place, cut off at one whole cell; reaching the cell sets StepDone and Direction.
-    double CutAtOneCell(double Offset, double Delta);
+    void EndDrag();
+
+    // Grid[c][r]: the tile standing in column c, row r (both 1..10; index 0 unused).
+    int32_t FGrid[11][11] = {};
+    // Tiles[1..100], then the leading and trailing wrap-around tiles. Index 0 unused.
+    TTilePlace FTiles[103] = {};
+
+    TAxis FAxis = TAxis::None;
+    int32_t FLine = 0;
+    int32_t FDirection = 0;
+    bool FStepDone = true;
+    int32_t FNetShift = 0;
+
+    bool FGameActive = false;
+    bool FDragging = false;
+    int32_t FLastX = 0; // press point, then the last handled movement along a row
+    int32_t FLastY = 0; // press point, then the last handled movement along a column
+    int32_t FMoves = 0;
 };

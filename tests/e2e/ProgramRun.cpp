@@ -35,7 +35,7 @@ TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     Form1 = new TForm1;
     EXPECT_EQ(application.MainForm(), Form1);
     EXPECT_FALSE(Form1->isVisible());    // created hidden; the loop shows it
-    EXPECT_EQ(Form1->Tiles[1], nullptr); // no sprite before the first showing
+    EXPECT_EQ(Form1->Tiles(1), nullptr); // no sprite before the first showing
 
     int ticks = 0;
     bool visibleAtFirstTick = false;
@@ -61,7 +61,7 @@ TEST(Program, LoopShowsTheBoardAndEndsWhenTheMainWindowCloses) {
     ASSERT_FALSE(sheet.isNull());
     int wrong = 0;
     for (int n = 1; n <= 100; ++n) {
-        const int p = Form1->Tiles[n]->PatternBase;
+        const int p = Form1->Tiles(n)->PatternBase;
         const int cx = 34 + (n - 1) % 10 * 34, cy = 105 + (n - 1) / 10 * 34;
         for (int y = 0; y < 34; ++y)
             for (int x = 0; x < 34; ++x)

@@ -60,7 +60,7 @@ TRun RunStartUp(const QString& picture) {
             run.MainShownAt = clock.elapsed();
             run.SplashGoneAtFirstFrame = frmSplash == nullptr;
             for (int i = 1; i <= 102; ++i)
-                run.SpritesAtFirstFrame += Form1->Tiles[i] != nullptr;
+                run.SpritesAtFirstFrame += Form1->Tiles(i) != nullptr;
         }
         if (frames == 3) Form1->close();
     };

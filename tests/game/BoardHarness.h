@@ -20,8 +20,8 @@ struct TBoard {
     // Every sprite shows what the puzzle holds for its tile.
     bool SpritesFollowThePuzzle() const {
         for (int i = 1; i <= 102; ++i) {
-            const TMySprite* s = Form->Tiles[i];
-            const TTilePlace& t = Form->Puzzle.Tiles[i];
+            const TMySprite* s = Form->Tiles(i);
+            const TTilePlace& t = Form->Puzzle().Place(i);
             if (!s || s->X != t.X || s->Y != t.Y || s->PatternBase != t.PatternBase) return false;
         }
         return true;

@@ -66,7 +66,7 @@ protected:
 
 bool AllTilesHighlighted(bool highlighted) {
     for (int n = 1; n <= 100; ++n)
-        if (Form1->Tiles[n]->PatternBase != (highlighted ? n + 99 : n - 1)) return false;
+        if (Form1->Tiles(n)->PatternBase != (highlighted ? n + 99 : n - 1)) return false;
     return true;
 }
 
@@ -81,7 +81,7 @@ TEST_F(MainWindowDialogs, OptionsOpenFromTheButtonAndTheHighlightFollowsAtOnce) 
     EXPECT_EQ(Form->HighlightSetting, "0");
     EXPECT_EQ(StoredValue("Highlight"), "0");
     EXPECT_TRUE(AllTilesHighlighted(false)) << "no move was needed";
-    EXPECT_FALSE(Form->Puzzle.GameActive);
+    EXPECT_FALSE(Form->Puzzle().GameActive());
 
     // Closed with the close box, the dialog changes nothing, yet the tiles are redrawn from the
     // working copy all the same (here one the tiles did not show yet).

@@ -7,9 +7,13 @@
 #include "shell/HighScore.h"
 #include "shell/Winner.h"
 #include "sound/DXSounds.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WaveOutputRecording.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -88,11 +92,35 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(12));
     }
+    // A key event on the board, which has the keyboard; what it leaves unused goes to the window.
+    void Key(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(type, key, modifiers);
+        QApplication::sendEvent(Form->DXDraw1, &event);
+    }
+    void Arrow(int key, Qt::KeyboardModifiers modifiers = {}) {
+        Key(QEvent::KeyPress, key, modifiers);
+        Key(QEvent::KeyRelease, key, modifiers);
+    }
+    // Arrows alone until the board cursor stands on cell (c, r).
+    void CursorTo(int c, int r) {
+        for (int i = 0; i < 10 && Form->CursorColumn() != c; ++i)
+            Arrow(Qt::Key_Right);
+        for (int i = 0; i < 10 && Form->CursorRow() != r; ++i)
+            Arrow(Qt::Key_Down);
+    }
+    // Shift pressed, the arrows with Shift held, Shift released.
+    void KeyDrag(const std::vector<int>& arrows) {
+        Key(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+        for (int arrow : arrows)
+            Arrow(arrow, Qt::ShiftModifier);
+        Key(QEvent::KeyRelease, Qt::Key_Shift);
+    }
+    std::string Caption() const { return Form->lblMoves->text().toStdString(); }
     bool Paced = false;
     std::vector<int> TopRow() const {
         std::vector<int> row;
         for (int c = 1; c <= 10; ++c)
-            row.push_back(Form->Puzzle.Grid[c][1]);
+            row.push_back(Form->Puzzle().TileIn(c, 1));
         return row;
     }
 };
@@ -106,45 +134,151 @@ TEST_F(MainWindowGesture, DealThenEveryButtonDragsAndEachMovementIsDrawnAtTheNex
     EXPECT_EQ(TopRow(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(Form->lblMoves->text(), "Moves:");
 
+    // The deal reads the stored record again: a record stored since start-up shows.
+    StoreValue("TopPlayer", "Cy");
+    StoreValue("HighScore", "42");
     QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
     EXPECT_EQ(TopRow(), (std::vector<int>{10, 72, 8, 71, 94, 20, 100, 97, 62, 35}));
     EXPECT_EQ(Form->lblMoves->text(), "Moves: 0");
-    EXPECT_TRUE(Form->Puzzle.GameActive);
+    EXPECT_TRUE(Form->Puzzle().GameActive());
+    EXPECT_EQ(Form->lblTop->text(), "Top Player: Cy");
+    EXPECT_EQ(Form->HighScoreMoves, 42);
 
     // Halfway through a drag with the right button the next frame shows the row 20 pixels along.
-    const int before = Form->Puzzle.Grid[1][3];
+    const int before = Form->Puzzle().TileIn(1, 3);
     QTest::mousePress(Form->DXDraw1, Qt::RightButton, {}, {100, 180});
     QTest::mouseMove(Form->DXDraw1, {120, 181});
     RunTicks(1);
-    EXPECT_EQ(Form->Tiles[before]->X, 54);
+    EXPECT_EQ(Form->Tiles(before)->X, 54);
     std::string where;
     EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
     QTest::mouseMove(Form->DXDraw1, {590, 181}); // off the board: the drag goes on, one step
     QTest::mouseRelease(Form->DXDraw1, Qt::RightButton, {}, {590, 181});
-    EXPECT_EQ(Form->Puzzle.Grid[2][3], before);
+    EXPECT_EQ(Form->Puzzle().TileIn(2, 3), before);
     EXPECT_EQ(Form->lblMoves->text(), "Moves: 1");
     RunTicks(1);
     EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
+
+    // Releasing another button than the one pressed ends the drag all the same.
+    QTest::mousePress(Form->DXDraw1, Qt::LeftButton, {}, {100, 400});
+    QTest::mouseMove(Form->DXDraw1, {140, 400});
+    QTest::mouseRelease(Form->DXDraw1, Qt::RightButton, {}, {140, 400});
+    EXPECT_FALSE(Form->Puzzle().Dragging());
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 2");
+    const int row9 = Form->Puzzle().TileIn(1, 9);
+    QTest::mouseMove(Form->DXDraw1, {200, 400});
+    EXPECT_EQ(Form->Puzzle().TileIn(1, 9), row9);
 
     // 16 pixels with the middle button spring back; the caption is written again all the same.
     const auto grid = TopRow();
     Form->lblMoves->setText("x");
     Drag(Qt::MiddleButton, {300, 120}, {{316, 120}});
     EXPECT_EQ(TopRow(), grid);
-    EXPECT_EQ(Form->lblMoves->text(), "Moves: 1");
+    EXPECT_EQ(Form->lblMoves->text(), "Moves: 2");
     EXPECT_TRUE(Reported.empty());
+}
+
+TEST_F(MainWindowGesture, AKeyboardDragFollowsTheMouseRulesAndTheCursorItsTile) {
+    RandSeed = 0;
+    Start();
+    RunTicks(1);
+    // Before a deal Shift takes nothing and the arrows only move the cursor, wrapping at the edges.
+    EXPECT_FALSE(Form->CursorShown());
+    KeyDrag({Qt::Key_Left});
+    EXPECT_TRUE(Form->CursorShown());
+    EXPECT_EQ(Form->CursorColumn(), 10);
+    Arrow(Qt::Key_Up);
+    EXPECT_EQ(Form->CursorRow(), 10);
+    Arrow(Qt::Key_Down);
+    Arrow(Qt::Key_Right);
+    EXPECT_EQ(Form->CursorColumn() * 10 + Form->CursorRow(), 11);
+    EXPECT_EQ(TopRow(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(Caption(), "Moves:");
+
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    const TPuzzle& puzzle = Form->Puzzle();
+    CursorTo(3, 2);
+    const int tile = puzzle.TileIn(3, 2), below = puzzle.TileIn(3, 3);
+    // Two cells right, an arrow across the row (ignored), two cells back: nothing counts.
+    Key(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    Arrow(Qt::Key_Right, Qt::ShiftModifier);
+    Arrow(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    EXPECT_EQ(Form->CursorColumn(), 5); // the cursor moves with its tile
+    Arrow(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    EXPECT_EQ(puzzle.TileIn(3, 3), below);
+    EXPECT_EQ(Form->CursorRow(), 2);
+    QTest::mouseMove(Form->DXDraw1, {300, 300}); // hovering does not pull the line
+    EXPECT_EQ(puzzle.TileIn(5, 2), tile);
+    Arrow(Qt::Key_Left, Qt::ShiftModifier);
+    Arrow(Qt::Key_Left, Qt::ShiftModifier);
+    Key(QEvent::KeyRelease, Qt::Key_Shift);
+    EXPECT_FALSE(puzzle.Dragging());
+    EXPECT_EQ(puzzle.TileIn(3, 2), tile);
+    EXPECT_EQ(Caption(), "Moves: 0");
+    EXPECT_TRUE(Form->Puzzle().GameActive());
+
+    // One cell up is one move; the cursor wraps with its tile from row 1 to row 10.
+    CursorTo(3, 1);
+    const int top = puzzle.TileIn(3, 1);
+    KeyDrag({Qt::Key_Up});
+    EXPECT_EQ(puzzle.TileIn(3, 10), top);
+    EXPECT_EQ(Form->CursorRow(), 10);
+    EXPECT_EQ(Caption(), "Moves: 1");
+    RunTicks(1);
+    EXPECT_EQ(Form->Tiles(top)->Y, 411); // the sprites show it at the next frame
+    EXPECT_TRUE(Reported.empty());
+}
+
+TEST_F(MainWindowGesture, TheBoardCursorIsDrawnDescribedAndHiddenByTheMouse) {
+    RandSeed = 0;
+    Start();
+    RunTicks(1);
+    QAccessibleInterface* board = QAccessible::queryAccessibleInterface(Form->DXDraw1);
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->text(QAccessible::Name), "Board");
+    EXPECT_EQ(board->role(), QAccessible::Canvas);
+
+    // The first key shows the cursor: a frame two pixels wide inside its cell, the tile within.
+    Arrow(Qt::Key_Right);
+    RunTicks(1);
+    std::string where;
+    const QImage shot = Shown();
+    EXPECT_EQ(Differences(shot, Expected(false), where), 34 * 34 - 30 * 30) << where;
+    const int left = 34 + 34, top = 105;
+    EXPECT_EQ(shot.pixel(left, top) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(left + 33, top + 20) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(left + 2, top + 2) & 0xFFFFFF, SheetPixel(101, 2, 2));
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 2: tile 2, at home");
+
+    QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 2: tile 72, not at home");
+    KeyDrag({Qt::Key_Left});
+    EXPECT_EQ(board->text(QAccessible::Description), "row 1, column 1: tile 72, not at home");
+    // The count's label names the new count.
+    QAccessibleInterface* moves = QAccessible::queryAccessibleInterface(Form->lblMoves);
+    EXPECT_EQ(moves->text(QAccessible::Name), "Moves: 1");
+
+    // A press on the board hides the cursor again.
+    QTest::mouseClick(Form->DXDraw1, Qt::LeftButton, {}, {200, 200});
+    EXPECT_FALSE(Form->CursorShown());
+    RunTicks(1);
+    EXPECT_EQ(Differences(Shown(), Expected(false), where), 0) << where;
 }
 
 class MainWindowWin : public MainWindowGesture {
 protected:
     // The main window first, as the program body creates them: the first window is the main one.
-    void StartWithDialogs() {
+    // ByMouse: the dialogs of a win are answered with the mouse here; otherwise the test answers
+    // them itself (by keys).
+    void StartWithDialogs(bool ByMouse = true) {
         Start();
         frmHighScore = new TfrmHighScore;
         frmWinner = new TfrmWinner;
         // Answers the dialogs of a win inside their modal loops: a name and OK, then CLOSE. Ten
         // seconds without an answer close them, so a wrong path fails instead of hanging.
-        QObject::connect(&Poll, &QTimer::timeout, [this] {
+        if (ByMouse) QObject::connect(&Poll, &QTimer::timeout, [this] {
             if (frmHighScore->isVisible() && !RecordShown) {
                 RecordShown = true;
                 QTest::keyClicks(frmHighScore->txtHighName, "Ada");
@@ -174,12 +308,9 @@ protected:
         MainWindowGesture::TearDown();
     }
 
-    // Deals the first game, then undoes its passes from the last to the first, one drag each.
-    // Returns the moves counted.
-    int UndoTheDeal() {
-        RandSeed = 0;
-        QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
-        // The deal again from the same generator: line, count, axis for each of the 100 passes.
+    // The first deal again from the same generator: line, count and axis (true: a row) of each of
+    // its 100 passes.
+    static std::vector<std::tuple<int, int, bool>> FirstDealPasses() {
         uint32_t seed = 0;
         std::swap(seed, RandSeed);
         std::vector<std::tuple<int, int, bool>> passes;
@@ -188,6 +319,15 @@ protected:
             passes.emplace_back(line, count, Random(2) == 0);
         }
         std::swap(seed, RandSeed);
+        return passes;
+    }
+
+    // Deals the first game, then undoes its passes from the last to the first, one drag each.
+    // Returns the moves counted.
+    int UndoTheDeal() {
+        RandSeed = 0;
+        QTest::mouseClick(Form->btnScramble, Qt::LeftButton);
+        const auto passes = FirstDealPasses();
         // A drag back along a whole turn changes nothing and counts nothing.
         std::vector<QPoint> turn;
         for (int k = 1; k <= 10; ++k)
@@ -211,7 +351,7 @@ protected:
             for (int k = 1; k <= steps; ++k)
                 path.push_back(from + sign * (row ? QPoint(34 * k, 0) : QPoint(0, 34 * k)));
             Steps += steps;
-            EXPECT_TRUE(Form->Puzzle.GameActive) << "solved early";
+            EXPECT_TRUE(Form->Puzzle().GameActive()) << "solved early";
             Drag(Qt::LeftButton, from, path);
             ++counted;
             EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
@@ -221,13 +361,13 @@ protected:
 
     // After a win: the start layout, highlighted, and no longer taking presses.
     void ExpectClosedSolvedBoard(int counted) {
-        EXPECT_FALSE(Form->Puzzle.GameActive);
+        EXPECT_FALSE(Form->Puzzle().GameActive());
         for (int n = 1; n <= 100; ++n) {
-            ASSERT_EQ(Form->Puzzle.Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1], n);
-            ASSERT_EQ(Form->Tiles[n]->PatternBase, n + 99);
+            ASSERT_EQ(Form->Puzzle().TileIn((n - 1) % 10 + 1, (n - 1) / 10 + 1), n);
+            ASSERT_EQ(Form->Tiles(n)->PatternBase, n + 99);
         }
         Drag(Qt::LeftButton, {100, 200}, {{150, 200}});
-        EXPECT_EQ(Form->Puzzle.Grid[1][3], 21);
+        EXPECT_EQ(Form->Puzzle().TileIn(1, 3), 21);
         EXPECT_EQ(Form->lblMoves->text().toStdString(), "Moves: " + std::to_string(counted));
         RunTicks(1);
         std::string where;
@@ -264,6 +404,36 @@ TEST_F(MainWindowWin, ANewBestAsksForTheNameThenCongratulatesAndClosesTheBoard) 
     EXPECT_EQ(sounds.Blips, counted);
     EXPECT_EQ(sounds.Clicks, Steps);
     EXPECT_EQ(sounds.Other, 0);
+}
+
+TEST_F(MainWindowWin, KeysAlonePlayTheFirstDealToTheWin) {
+    StartWithDialogs(false);
+    TWinDialogsByKeys dialogs(QStringLiteral("Ada"));
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form));
+    RandSeed = 0;
+    PressKey(Form, Qt::Key_N);
+    ASSERT_TRUE(Form->Puzzle().GameActive()) << "N dealt no game";
+    const auto passes = FirstDealPasses();
+    int counted = 0;
+    for (auto it = passes.rbegin(); it != passes.rend(); ++it) {
+        const auto [line, count, row] = *it;
+        if (count == 10) continue;
+        const int steps = count <= 5 ? count : 10 - count;
+        const int arrow = row ? (count <= 5 ? Qt::Key_Left : Qt::Key_Right)
+                              : (count <= 5 ? Qt::Key_Up : Qt::Key_Down);
+        CursorTo(row ? Form->CursorColumn() : line, row ? line : Form->CursorRow());
+        EXPECT_TRUE(Form->Puzzle().GameActive()) << "solved early";
+        KeyDrag(std::vector<int>(size_t(steps), arrow));
+        ++counted;
+        EXPECT_EQ(Caption(), "Moves: " + std::to_string(counted));
+    }
+    EXPECT_EQ(dialogs.RecordsAnswered, 1);
+    EXPECT_EQ(dialogs.WinnersClosed, 1);
+    EXPECT_EQ(StoredValue("TopPlayer"), "Ada");
+    EXPECT_EQ(StoredValue("HighScore"), std::to_string(counted));
+    EXPECT_EQ(counted, 93);
+    ExpectClosedSolvedBoard(counted);
 }
 
 TEST_F(MainWindowWin, AsManyMovesAsTheRecordOnlyCongratulate) {

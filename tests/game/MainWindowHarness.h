@@ -87,7 +87,7 @@ protected:
         QImage out(600, 480, QImage::Format_RGB32);
         out.fill(Qt::black);
         for (int i = 1; i <= 102; ++i) {
-            const TMySprite* s = Form->Tiles[i];
+            const TMySprite* s = Form->Tiles(i);
             const int p = s->PatternBase;
             const int sx = (p % 10) * 34, sy = (p / 10) * 34;
             for (int y = 0; y < 34; ++y)

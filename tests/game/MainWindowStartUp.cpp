@@ -35,9 +35,9 @@ TEST_F(MainWindowTest, FirstRunStartsSolvedWithDefaultsStoredAndDesignTexts) {
     EXPECT_EQ(Form->lblMoves->text(), "Moves:");
     EXPECT_EQ(Form->DXSpriteEngine1->Root().SpriteCount, 102);
     EXPECT_TRUE(Form->CheckSolution());
-    EXPECT_FALSE(Form->Puzzle.GameActive);
+    EXPECT_FALSE(Form->Puzzle().GameActive());
     for (int i = 1; i <= 102; ++i)
-        ASSERT_EQ(Form->Tiles[i]->Image, Form->DXImageList1->Items().Find("Tile"));
+        ASSERT_EQ(Form->Tiles(i)->Image, Form->DXImageList1->Items().Find("Tile"));
     App->ProcessMessages();
     EXPECT_TRUE(Reported.empty());
 }

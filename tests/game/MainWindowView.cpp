@@ -5,6 +5,8 @@
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 
+#include <QTest>
+
 namespace {
 
 TEST_F(MainWindowTest, SolvedBoardShowsEveryTileUnderTheFrame) {
@@ -15,9 +17,9 @@ TEST_F(MainWindowTest, SolvedBoardShowsEveryTileUnderTheFrame) {
     int wrong = 0;
     for (int r = 1; r <= 10; ++r)
         for (int c = 1; c <= 10; ++c) {
-            const int n = Form->Puzzle.Grid[c][r];
+            const int n = Form->Puzzle().TileIn(c, r);
             ASSERT_EQ(n, (r - 1) * 10 + c);
-            const int p = Form->Tiles[n]->PatternBase;
+            const int p = Form->Tiles(n)->PatternBase;
             ASSERT_EQ(p, n + 99);
             for (int y = 0; y < 34; ++y)
                 for (int x = 0; x < 34; ++x)
@@ -33,8 +35,8 @@ TEST_F(MainWindowTest, SolvedBoardShowsEveryTileUnderTheFrame) {
             ASSERT_NE(shot.pixel(x, y) & 0xFFFFFF, 0x00FF00u) << x << ", " << y;
     // The wrap-around sprites wait at (0, 0) under the frame and are never seen there.
     for (int i : {101, 102}) {
-        EXPECT_EQ(Form->Tiles[i]->X, 0);
-        EXPECT_EQ(Form->Tiles[i]->Y, 0);
+        EXPECT_EQ(Form->Tiles(i)->X, 0);
+        EXPECT_EQ(Form->Tiles(i)->Y, 0);
     }
     EXPECT_EQ(shot.copy(0, 0, 34, 34), Frame.copy(0, 0, 34, 34));
     EXPECT_TRUE(Reported.empty());
@@ -45,21 +47,21 @@ TEST_F(MainWindowTest, SpritesShowExactlyWhereTheyStandAndNowhereOutsideTheBoard
     RunTicks(1);
     // Tiles moved half off each side of the board and a few swapped patterns: the board shows the
     // parts inside it, the frame hides the rest on all four sides.
-    Form->Tiles[1]->X = 34 - 20;   // over the left border
-    Form->Tiles[10]->X = 340 + 25; // over the right border
-    Form->Tiles[5]->Y = 105 - 30;  // over the top border
-    Form->Tiles[95]->Y = 411 + 60; // past the bottom of the surface
-    Form->Tiles[42]->PatternBase = 7;
-    Form->Tiles[55]->X = 700;  // off the surface altogether: its cell shows the black background
-    Form->Tiles[101]->X = 170; // a wrap-around sprite placed on the board shows there
-    Form->Tiles[101]->Y = 411;
-    Form->Tiles[101]->PatternBase = 150;
+    Form->Tiles(1)->X = 34 - 20;   // over the left border
+    Form->Tiles(10)->X = 340 + 25; // over the right border
+    Form->Tiles(5)->Y = 105 - 30;  // over the top border
+    Form->Tiles(95)->Y = 411 + 60; // past the bottom of the surface
+    Form->Tiles(42)->PatternBase = 7;
+    Form->Tiles(55)->X = 700;  // off the surface altogether: its cell shows the black background
+    Form->Tiles(101)->X = 170; // a wrap-around sprite placed on the board shows there
+    Form->Tiles(101)->Y = 411;
+    Form->Tiles(101)->PatternBase = 150;
     RunTicks(2);
     const QImage shot = Shown();
     std::string where;
     EXPECT_EQ(Differences(shot, Expected(false), where), 0) << where;
     // Spot checks against the sheet: the visible 20 columns of tile 1 are its right-hand ones.
-    EXPECT_EQ(shot.pixel(34, 110) & 0xFFFFFF, SheetPixel(Form->Tiles[1]->PatternBase, 20, 5));
+    EXPECT_EQ(shot.pixel(34, 110) & 0xFFFFFF, SheetPixel(Form->Tiles(1)->PatternBase, 20, 5));
     EXPECT_EQ(shot.pixel(180, 420) & 0xFFFFFF, SheetPixel(150, 10, 9));
     EXPECT_EQ(shot.pixel(170 + 10, 275 + 10) & 0xFFFFFF, 0u);
     EXPECT_TRUE(Reported.empty());
@@ -69,16 +71,18 @@ TEST_F(MainWindowTest, RightwardRowDragShowsTheLeadingDummyInTheLeftmostColumns)
     Start();
     RunTicks(1);
     const int row = 4, d = 13;
-    Form->Puzzle.RowIndex = row;
-    Form->Puzzle.Axis = "Row";
-    Form->PlaceDummySprites("Row", row);
-    Form->ScrollRow(d);
+    // A dealt game, its row 4 dragged d pixels to the right and held there.
+    Form->btnScrambleclick(nullptr);
+    QTest::mousePress(Form->DXDraw1, Qt::LeftButton, {}, {100, 224});
+    QTest::mouseMove(Form->DXDraw1, {100 + d, 224});
+    ASSERT_EQ(Form->Puzzle().Axis(), TAxis::Row);
+    ASSERT_EQ(Form->Puzzle().Line(), row);
     RunTicks(2);
     const QImage shot = Shown();
     const int y0 = 105 + (row - 1) * 34;
-    const int end = Form->Tiles[Form->Puzzle.Grid[10][row]]
+    const int end = Form->Tiles(Form->Puzzle().TileIn(10, row))
                         ->PatternBase; // the column-10 tile, re-entering at the left
-    ASSERT_EQ(Form->Tiles[101]->PatternBase, end);
+    ASSERT_EQ(Form->Tiles(101)->PatternBase, end);
     // The board's leftmost d pixel columns show the right-hand d columns of the column-10 tile.
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < d; ++x)
@@ -86,7 +90,7 @@ TEST_F(MainWindowTest, RightwardRowDragShowsTheLeadingDummyInTheLeftmostColumns)
                 << x << ", " << y;
     // Column 1's tile now starts d pixels further right.
     EXPECT_EQ(shot.pixel(34 + d, y0 + 5) & 0xFFFFFF,
-              SheetPixel(Form->Tiles[Form->Puzzle.Grid[1][row]]->PatternBase, 0, 5));
+              SheetPixel(Form->Tiles(Form->Puzzle().TileIn(1, row))->PatternBase, 0, 5));
     // The real column-10 tile slides under the right-hand border; the trailing dummy stays hidden.
     std::string where;
     EXPECT_EQ(Differences(shot, Expected(false), where), 0) << where;
@@ -99,11 +103,12 @@ TEST_F(MainWindowTest, DownwardColumnDragIsClippedAtTheBottomOfTheSurface) {
     Start();
     RunTicks(1);
     const int col = 7;
-    Form->Puzzle.ColIndex = col;
-    Form->Puzzle.Axis = "Col";
-    Form->PlaceDummySprites("Col", col);
-    Form->ScrollCol(33);
-    ASSERT_EQ(Form->Tiles[102]->Y, 445 + 33); // two pixel rows left on the surface
+    Form->btnScrambleclick(nullptr);
+    QTest::mousePress(Form->DXDraw1, Qt::LeftButton, {}, {255, 300});
+    QTest::mouseMove(Form->DXDraw1, {255, 333});
+    ASSERT_EQ(Form->Puzzle().Axis(), TAxis::Col);
+    ASSERT_EQ(Form->Puzzle().Line(), col);
+    ASSERT_EQ(Form->Tiles(102)->Y, 445 + 33); // two pixel rows left on the surface
     RunTicks(3);
     EXPECT_TRUE(Reported.empty()) << Reported.front();
     const QImage shot = Shown();
@@ -112,7 +117,7 @@ TEST_F(MainWindowTest, DownwardColumnDragIsClippedAtTheBottomOfTheSurface) {
     // The leading dummy fills the top 33 rows of the column with the bottom tile's lower part.
     const int x0 = 34 + (col - 1) * 34;
     EXPECT_EQ(shot.pixel(x0 + 3, 105) & 0xFFFFFF,
-              SheetPixel(Form->Tiles[Form->Puzzle.Grid[col][10]]->PatternBase, 3, 1));
+              SheetPixel(Form->Tiles(Form->Puzzle().TileIn(col, 10))->PatternBase, 3, 1));
     // The bottom rows of the surface still show the frame, not the trailing dummy.
     EXPECT_EQ(shot.pixel(x0 + 3, 479), Frame.pixel(x0 + 3, 479));
 }

@@ -75,7 +75,8 @@ TEST_F(DialogLayout, RecordAndOptionsDialogsMatchTheirDefinitions) {
     TfrmHighScore record;
     ExpectDialogFrame(&record, "You have beaten the High Score!", QSize(486, 204), false);
     EXPECT_FALSE(record.windowFlags() & Qt::WindowSystemMenuHint);
-    ExpectButton(record.btnOK, "OK", QRect(192, 172, 110, 24));
+    // OK and CLOSE of the two dialogs that ignore Enter and Escape carry an accelerator.
+    ExpectButton(record.btnOK, "&OK", QRect(192, 172, 110, 24));
     EXPECT_EQ(record.Label1->geometry(), QRect(96, 16, 279, 16));
     EXPECT_EQ(record.Label1->text(),
               QLatin1String("You've beaten the high score! Enter your name;"));
@@ -139,7 +140,7 @@ TEST_F(DialogLayout, WinnerStaysOnTopFollowsTheWidthAndKeepsEdits) {
         // The outer size, frame included (the bare test display adds none).
         EXPECT_EQ(winner.frameGeometry().size(), QSize(414, 310));
         EXPECT_EQ(winner.RichEdit1->geometry(), QRect(0, 0, winner.width(), 209));
-        ExpectButton(winner.btnClose, "CLOSE", QRect(136, 232, 136, 28));
+        ExpectButton(winner.btnClose, "&CLOSE", QRect(136, 232, 136, 28));
         winner.resize(600, 400);
         QApplication::processEvents();
         EXPECT_EQ(winner.RichEdit1->geometry(), QRect(0, 0, 600, 209));
@@ -181,7 +182,9 @@ TEST_F(DialogLayout, HelpShowsItsThreePagesAndOpensOnTheFirstEveryTime) {
         EXPECT_EQ(p.text->lineWrapMode() != QTextEdit::NoWrap, p.wraps);
         ExpectFont(p.text, "Liberation Sans", 13, false);
     }
-    EXPECT_EQ(help.rtfObject->toPlainText(),
+    // The page's text, then a section on the keys.
+    EXPECT_TRUE(help.rtfObject->toPlainText().contains(QLatin1String("\n\nKeys:\nN or F2 ")));
+    EXPECT_EQ(help.rtfObject->toPlainText().section(QLatin1String("\n\nKeys:\n"), 0, 0),
               Lines({"The aim of the game is to return the numbered tiles to their original order",
                      "of 1 to 100 starting from tile number 1 in the top lefthand corner to tile",
                      "number 100 in the bottom righthand corner.", "",

@@ -28,15 +28,17 @@ bool OffTheBoard(const TTilePlace& t) {
 // During a drag the dragged line's tiles stand displaced by the leading tile's displacement, less
 // than a cell; every other tile stands on its cell.
 ::testing::AssertionResult LineFollowsItsDummy(const TPuzzle& P) {
-    const double dx = P.RowIndex ? P.Tiles[LeadingDummy].X - 0 : 0;
-    const double dy = P.ColIndex ? P.Tiles[LeadingDummy].Y - 71 : 0;
+    const int row = P.Axis() == TAxis::Row ? P.Line() : 0;
+    const int col = P.Axis() == TAxis::Col ? P.Line() : 0;
+    const double dx = row ? P.Place(LeadingDummy).X - 0 : 0;
+    const double dy = col ? P.Place(LeadingDummy).Y - 71 : 0;
     if (std::abs(dx) >= 34 || std::abs(dy) >= 34)
         return ::testing::AssertionFailure() << "displacement " << dx << "," << dy;
     for (int c = 1; c <= 10; ++c)
         for (int r = 1; r <= 10; ++r) {
-            const TTilePlace& t = P.Tiles[P.Grid[c][r]];
-            const double ex = (c - 1) * 34 + 34 + (r == P.RowIndex ? dx : 0);
-            const double ey = (r - 1) * 34 + 105 + (c == P.ColIndex ? dy : 0);
+            const TTilePlace& t = P.Place(P.TileIn(c, r));
+            const double ex = (c - 1) * 34 + 34 + (r == row ? dx : 0);
+            const double ey = (r - 1) * 34 + 105 + (c == col ? dy : 0);
             if (t.X != ex || t.Y != ey)
                 return ::testing::AssertionFailure()
                        << "cell " << c << "," << r << " at " << t.X << "," << t.Y;
@@ -75,18 +77,17 @@ TEST(GestureProperty, RandomDragsKeepTheBoardWholeAndTheCountHonest) {
                 ASSERT_TRUE(LineFollowsItsDummy(P)) << "drag " << drag;
             }
         }
-        const int movesBefore = P.Moves;
+        const int movesBefore = P.Moves();
         const TRelease r = P.MouseUp(true);
         ASSERT_EQ(r.Handled, taken);
         const bool changed = Snapshot(P) != atPress;
         changedReleases += changed;
         ASSERT_EQ(r.Counted, changed) << "drag " << drag;
-        ASSERT_EQ(P.Moves, movesBefore + (changed ? 1 : 0));
-        ASSERT_EQ(P.Moves, changedReleases);
+        ASSERT_EQ(P.Moves(), movesBefore + (changed ? 1 : 0));
+        ASSERT_EQ(P.Moves(), changedReleases);
         if (r.Solved) {
             P.SetStartPos(SolvedLayout(), true);
         }
-        P.EndDrag();
         if (r.Solved) {
             ASSERT_FALSE(P.MouseDown(200, 200)); // no game after a win
             P.Scramble(SolvedLayout(), true);
@@ -94,16 +95,16 @@ TEST(GestureProperty, RandomDragsKeepTheBoardWholeAndTheCountHonest) {
         }
         ASSERT_TRUE(IsPermutation(P));
         ASSERT_TRUE(TilesOnTheirCells(P)) << "drag " << drag;
-        ASSERT_TRUE(OffTheBoard(P.Tiles[LeadingDummy]) && OffTheBoard(P.Tiles[TrailingDummy]))
+        ASSERT_TRUE(OffTheBoard(P.Place(LeadingDummy)) && OffTheBoard(P.Place(TrailingDummy)))
             << "drag " << drag;
-        ASSERT_FALSE(P.Dragging);
-        ASSERT_EQ(P.NetShift, 0);
+        ASSERT_FALSE(P.Dragging());
+        ASSERT_EQ(P.NetShift(), 0);
         for (int n = 1; n <= 100; ++n) {
-            const bool home = P.Grid[(n - 1) % 10 + 1][(n - 1) / 10 + 1] == n;
-            ASSERT_EQ(P.Tiles[n].PatternBase, home ? n + 99 : n - 1);
+            const bool home = P.TileIn((n - 1) % 10 + 1, (n - 1) / 10 + 1) == n;
+            ASSERT_EQ(P.Place(n).PatternBase, home ? n + 99 : n - 1);
         }
     }
-    EXPECT_GT(P.Moves, 100); // the drags did move lines
+    EXPECT_GT(P.Moves(), 100); // the drags did move lines
     RandSeed = 0;
 }
 
