@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 
 // Null (and the benchmark marked as failed) when the window did not come up.

@@ -8,7 +8,7 @@
 
 #include "BenchMainWindow.h"
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "game/model/Puzzle.h"
 #include "graphics/DXSpriteEngine.h"

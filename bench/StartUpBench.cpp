@@ -8,7 +8,7 @@
 
 #include "controls/FontSubstitutes.h"
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "platform/ui/Forms.h"
 #include "shell/SplashScreen.h"

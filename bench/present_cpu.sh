@@ -56,7 +56,8 @@ measure() {
     CPU_X=$(awk -v d=$((x1 - x0)) -v t="$TICKS" -v s="$WINDOW_SECONDS" 'BEGIN { printf "%.1f", 100 * d / t / s }')
     FPS=- CHANGED=-
     if [ "$f0" != - ] && [ "$f1" != - ]; then
-        read -r FPS CHANGED < <(echo "$f0 $f1" | awk '{ t = $6 - $3; if (t <= 0) print "- -";
+        # No presentation at all in the window leaves the counters as they were: 0 frames.
+        read -r FPS CHANGED < <(echo "$f0 $f1" | awk '{ t = $6 - $3; if ($4 == $1) print "0.0 0.0"; else if (t <= 0) print "- -";
             else printf "%.1f %.1f\n", ($4 - $1) / t, ($5 - $2) / t }')
     fi
 }

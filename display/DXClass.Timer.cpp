@@ -1,7 +1,12 @@
 // The idle-driven frame timer: tick arithmetic on the wrapping millisecond clock, foreground hook.
 #include "display/DXClass.Timer.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
 #include <climits>
+#include <cmath>
 
 #include "platform/rtl/Clock.h"
 
@@ -21,6 +26,10 @@ int RoundedRate(int Count, int Window) {
 } // namespace
 
 TCustomDXTimer::TCustomDXTimer(QObject* Owner) : TComponent(Owner) {
+    // The wake-up only has to reach the message loop: its arrival lets the next idle pass tick.
+    FWake = new QTimer(this);
+    FWake->setSingleShot(true);
+    FWake->setTimerType(Qt::PreciseTimer);
     if (Application)
         FHook = Application->HookMainWindow([this](TMessage& m) { return AppProc(m); });
 }
@@ -93,6 +102,16 @@ void TCustomDXTimer::Suspend() {
         Application->OnIdle = nullptr;
         Application->IdleOwner = nullptr;
     }
+    FWake->stop();
+}
+
+int TCustomDXTimer::FramePeriod() const {
+    double rate = 60;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            if (screen->refreshRate() >= 20 && screen->refreshRate() <= 500)
+                rate = screen->refreshRate();
+    return static_cast<int>(std::lround(1000.0 / rate));
 }
 
 void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
@@ -111,7 +130,16 @@ void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
         FRateTickCount = 0;
         FRateWindowStart = now;
     }
+    FWaitRequested = false;
     HandleTimer(lag > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(lag));
+    if (FWaitRequested) {
+        FWaitRequested = false;
+        // Still running (the handler may have stopped the timer): sleep until the next refresh.
+        if (Running()) {
+            Done = true;
+            FWake->start(FramePeriod());
+        }
+    }
 }
 
 void TCustomDXTimer::HandleActivate() {

@@ -40,8 +40,17 @@ public:
     TNotifyEvent OnDeactivate;
     TDXTimerEvent OnTimer;
 
-    // One idle pass: ticks when the interval has passed; always asks for more idle processing.
+    // One idle pass: ticks when the interval has passed; asks for more idle processing unless
+    // the tick's handler called WaitForNextFrame.
     void IdleTick(QObject* Sender, bool& Done);
+
+    // Called by an OnTimer handler whose tick made no frame because none would differ from the
+    // last: instead of spinning, the idle loop may sleep until the screen's next refresh, when a
+    // wake-up message brings the next tick (any other message brings it sooner). The timer keeps
+    // running; the request holds for the tick being handled only.
+    void WaitForNextFrame() { FWaitRequested = true; }
+    // Milliseconds the idle loop sleeps after such a tick: one refresh period of the screen.
+    int FramePeriod() const;
 
 protected:
     virtual void HandleActivate();
@@ -65,6 +74,9 @@ private:
     uint32_t FLastTickTime = 0;
     uint32_t FRateWindowStart = 0;
     int FHook = 0;
+    bool FWaitRequested = false;
+    class QTimer* FWake = nullptr; // child of this timer
+
 };
 
 // The timer as placed on a form.

@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 
 #include <cstdio>
+#include <cstring>
 
 #include "display/DXDraws.Control.h"
 #include "display/DXDraws.Driver.h"
@@ -102,6 +103,7 @@ void TCustomDXDraw::FormWndProc(TMessage& Message, const TWndMethod& DefWindowPr
 
 void TCustomDXDraw::WindowRecreated() {
     if (!FInitialized || FUpdating) return;
+    FFrameDue = true;
     if (TDirectDrawClipper* clipper = Clipper()) clipper->SetHandle(this);
     ApplyCooperativeLevel();
 }
@@ -127,13 +129,12 @@ void TCustomDXDraw::resizeEvent(QResizeEvent* Event) {
 }
 
 void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
-    // A paint the presentation asked for after a frame shows that frame; any other paint (the
-    // window uncovered or invalidated) presents the back surface again first, never waiting for
-    // the vertical blank.
+    // A paint asked for after a frame changed the window's pixels only shows them; any other
+    // paint (the window uncovered or invalidated) presents the back surface again first, never
+    // waiting for the vertical blank, and has the next frame drawn afresh.
     if (FPresented) {
         FPresented = false;
     } else {
-        // The copy asks for one more paint of the window; that one only shows the image.
         const bool wait = FNowOptions.Contains(doWaitVBlank);
         FNowOptions.Exclude(doWaitVBlank);
         try {
@@ -142,29 +143,63 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
             ReportError(this, E);
         }
         if (wait) FNowOptions.Include(doWaitVBlank);
+        FPresented = false; // this paint shows what that Flip changed
+        FFrameDue = true;
         if (parentWidget() && FInitialized && Surface() &&
             (Surface()->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY))
             // The parent repaints what lies around the control, not the control itself.
             parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
     }
     QPainter painter(this);
-    static const TDirectDrawPresentation presentation = [] {
-        try {
-            return LoadPlatformFunctionAs<TDirectDrawPresentation>("DDraw.dll",
-                                                                   "DirectDrawPresentation");
-        } catch (const std::exception&) {
-            return TDirectDrawPresentation{};
-        }
-    }();
-    const QImage* image = presentation ? presentation(this) : nullptr;
-    if (image && !image->isNull()) {
+    if (!FScreen.isNull()) {
         for (const QRect& r : Event->region())
-            painter.drawImage(r.topLeft(), *image, r);
+            painter.drawImage(r.topLeft(), FScreen, r);
     } else {
         painter.fillRect(Event->rect(),
                          QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
                                 GetBValue(ColorToRGB(FColor))));
     }
+}
+
+namespace {
+// The part of a control's region not covered by sibling widgets stacked above it: a control lying
+// over the display (a panel, a text box) is neither drawn over nor repainted with every frame.
+QRegion VisiblePart(QWidget* Control, const QRegion& Changed) {
+    QRegion region = Changed;
+    QWidget* parent = Control->isWindow() ? nullptr : Control->parentWidget();
+    if (!parent) return region;
+    const QObjectList& siblings = parent->children();
+    for (qsizetype k = siblings.indexOf(Control) + 1; k < siblings.size(); ++k) {
+        auto* sibling = qobject_cast<QWidget*>(siblings[k]);
+        if (sibling && !sibling->isWindow() && sibling->isVisible())
+            region -= sibling->geometry().translated(-Control->pos());
+    }
+    return region;
+}
+} // namespace
+
+void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed) {
+    if (Image.isNull() || Changed.isEmpty()) return;
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    if (FScreen.size() != size) {
+        QImage fresh(size, QImage::Format_RGB32);
+        fresh.fill(0xFF000000u);
+        if (!FScreen.isNull()) {
+            QPainter keep(&fresh);
+            keep.setCompositionMode(QPainter::CompositionMode_Source);
+            keep.drawImage(0, 0, FScreen);
+        }
+        FScreen = std::move(fresh);
+    }
+    const QRegion changed = Changed & FScreen.rect() & Image.rect();
+    for (const QRect& r : changed) {
+        const int bytes = r.width() * 4;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(FScreen.scanLine(y) + r.left() * 4, Image.constScanLine(y) + r.left() * 4,
+                        static_cast<size_t>(bytes));
+    }
+    const QRegion visible = VisiblePart(this, changed);
+    if (!visible.isEmpty()) update(visible);
 }
 
 void TCustomDXDraw::mousePressEvent(QMouseEvent* Event) {

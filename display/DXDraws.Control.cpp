@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 #include "display/DXDraws.Driver.h"
 
 namespace {
@@ -46,7 +46,7 @@ const TDXDrawColorTable& SystemPaletteTable() {
 // ---- Construction and destruction --------------------------------------------------------------
 
 TCustomDXDraw::TCustomDXDraw(QWidget* parent) : QWidget(parent) {
-    FDisplay = std::make_unique<TDXDrawDisplay>(this);
+    FDisplay = std::make_unique<TDXDrawDisplay>();
     ColorTable = SystemPaletteTable();
     DefaultColorTable = SystemPaletteTable();
     DeriveOptions();
@@ -248,9 +248,10 @@ void TCustomDXDraw::Initialize() {
         try {
             NotifyEventList(dnInitializing);
             if (FNowOptions.Contains(doFlip))
-                FDriver = std::make_unique<TDXDrawDriverFlip>(this);
+                FDriver = std::make_unique<TDXDrawDriverFlip>(DriverSetup());
             else
-                FDriver = std::make_unique<TDXDrawDriverBlt>(this);
+                FDriver = std::make_unique<TDXDrawDriverBlt>(DriverSetup());
+            FDisplay->SetDevice(FDriver->Device());
             ApplyCooperativeLevel();
             if (FNowOptions.Contains(doFullScreen) &&
                 !FDisplay->ChangeMode(FDisplay->Width(), FDisplay->Height(), FDisplay->BitCount()))
@@ -262,6 +263,7 @@ void TCustomDXDraw::Initialize() {
             }
             FDriver->Initialize(FSurfaceWidth, FSurfaceHeight);
             TakeSystemMemoryFromDriver();
+            FFrameDue = true;
         } catch (...) {
             FUpdating = false;
             throw;
@@ -334,6 +336,7 @@ void TCustomDXDraw::Finalize() {
     FInitializeBegun = false;
     FInitialized = false;
     DeriveOptions();
+    FDisplay->SetDevice(nullptr);
     FDriver.reset();
     FUpdating = false;
     if (error) std::rethrow_exception(error);
@@ -347,6 +350,7 @@ void TCustomDXDraw::Restore() {
         ~TUpdatingScope() { Flag = false; }
     } updating(FUpdating);
     if (!FDriver->Restore()) return;
+    FFrameDue = true; // both surfaces were cleared
     Primary()->SetPalette(Palette());
     Surface()->SetPalette(Palette());
     ApplyColorTable(DefaultColorTable);
@@ -374,6 +378,17 @@ void TCustomDXDraw::ApplyColorTable(const TDXDrawColorTable& Table) {
     PALETTEENTRY entries[256];
     PaletteEntries(Table, entries);
     palette->SetEntries(0, 256, entries);
+    FFrameDue = true;
+}
+
+TDXDrawDriverSetup TCustomDXDraw::DriverSetup() const {
+    TDXDrawDriverSetup setup;
+    setup.Options = FOptions;
+    setup.EffectiveOptions = FNowOptions;
+    setup.DriverGuid = FDriverGuid;
+    setup.Window = const_cast<TCustomDXDraw*>(this);
+    PaletteEntries(ColorTable, setup.Palette.data());
+    return setup;
 }
 
 void TCustomDXDraw::ApplyCooperativeLevel() {
@@ -419,9 +434,18 @@ bool TCustomDXDraw::CanDraw() {
 void TCustomDXDraw::Flip() {
     if (!FInitialized || FUpdating) return;
     if (!CheckSurfaces()) return;
-    const TDXDrawFlipResult result = FDriver->Flip();
+    TDXDrawFlipTarget target;
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    target.ClientArea = Bounds(origin.x(), origin.y(), width(), height());
+    target.Options = FNowOptions;
+    target.FormActive = FForm && FForm->isActiveWindow();
+    TDXDrawFlipResult result = FDriver->Flip(target);
     if (result.WaitedForVerticalBlank) ++FVBlankWaits;
-    if (result.Presented) FPresented = true;
+    if (result.Presented) {
+        FFrameDue = false;
+        if (!result.Changed.isEmpty()) FPresented = true;
+    }
+    ShowPresented(result.Image, result.Changed);
 }
 
 void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {
@@ -456,6 +480,7 @@ void TCustomDXDraw::ResizeSurface() {
         }
         FDriver->SetSize(FSurfaceWidth, FSurfaceHeight);
         TakeSystemMemoryFromDriver();
+        FFrameDue = true;
         NotifyEventList(dnInitializeSurface);
         FSurfaceInitializeFired = true;
         HandleInitializeSurface();

@@ -1,6 +1,7 @@
 // The display control TDXDraw: device, primary and back surfaces, listeners, flip into the window.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -19,6 +20,7 @@
 
 class TCustomDXDraw;
 class TDXDrawDriver; // display/DXDraws.Driver.h
+struct TDXDrawDriverSetup;
 
 // ---- Errors ----------------------------------------------------------------------------------
 
@@ -165,6 +167,13 @@ public:
     // How many vertical-blank waits Flip has made (diagnostics: paints never wait).
     unsigned long VerticalBlankWaits() const { return FVBlankWaits; }
 
+    // Whether the next frame must be drawn even if nothing drawn on the back surface moved: the
+    // surfaces were built, resized, lost or restored, the palette changed or the window was
+    // uncovered since the last Flip that presented. The control sets it in the operations that
+    // make those changes; a presenting Flip clears it. The window's pixels as last presented.
+    bool FrameDue() const { return FFrameDue; }
+    const QImage& Screen() const { return FScreen; }
+
     // ---- Operations
     void Initialize();
     void Finalize();
@@ -229,6 +238,11 @@ private:
     void ResizeSurface();
     // The back surface's memory as the driver found it, shown in EffectiveOptions.
     void TakeSystemMemoryFromDriver();
+    // What the driver is told of this control when the display is built.
+    TDXDrawDriverSetup DriverSetup() const;
+    // Copies the changed part of what the device presented into the window's pixels and asks for
+    // the visible part of it to be repainted.
+    void ShowPresented(const QImage& Image, const QRegion& Changed);
 
     std::vector<TListener> FNotifyEventList;
     bool FAutoInitialize = true;
@@ -252,8 +266,11 @@ private:
     TColor FColor = clBtnFace;
     bool FLoading = false;
     unsigned long FVBlankWaits = 0;
-    // A frame was copied into the presentation since the last paint; that paint only shows it.
+    // A frame changed the window's pixels since the last paint; that paint only shows it.
     bool FPresented = false;
+    bool FFrameDue = true;
+    // The window's pixels as last presented: what every paint shows.
+    QImage FScreen;
 };
 
 // The display control as placed on a form.

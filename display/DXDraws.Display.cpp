@@ -4,16 +4,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "display/DXConsts.h"
-#include "display/DXDraws.Control.h"
+#include "platform/rtl/DXConsts.h"
 
 // ---- TDXDrawDisplay ----------------------------------------------------------------------------
-
-TDXDrawDisplay::TDXDrawDisplay(TCustomDXDraw* DXDraw) : FDXDraw(DXDraw) {}
-
-TDirectDraw* TDXDrawDisplay::Device() const {
-    return FDXDraw ? FDXDraw->Device() : nullptr;
-}
 
 void TDXDrawDisplay::SetBitCount(int Value) {
     if (Value != 8 && Value != 16 && Value != 24 && Value != 32)

@@ -5,8 +5,6 @@
 
 #include "display/DXDraws.Surfaces.h"
 
-class TCustomDXDraw;
-
 struct TDXDrawDisplayMode {
     int Width = 0;
     int Height = 0;
@@ -15,10 +13,10 @@ struct TDXDrawDisplayMode {
 };
 
 // Full-screen display settings (the Display property); they matter only with doFullScreen. The
-// modes and mode changes go through the control's device while it has one.
+// modes and mode changes go through the device it is given while the display stands.
 class TDXDrawDisplay {
 public:
-    explicit TDXDrawDisplay(TCustomDXDraw* DXDraw);
+    TDXDrawDisplay() = default;
 
     int Width() const { return FWidth; }
     void SetWidth(int Value) { FWidth = Value < 0 ? 0 : Value; }
@@ -46,10 +44,13 @@ public:
     // Switches the screen to the mode, or the nearest acceptable one (full screen only).
     bool ChangeMode(int Width, int Height, int BitCount);
 
+    // The device modes are read from and set on (nullptr while there is none; not owned).
+    TDirectDraw* Device() const { return FDevice; }
+    void SetDevice(TDirectDraw* Value) { FDevice = Value; }
+
 private:
     bool SetMode(int Width, int Height, int BitCount);
-    TDirectDraw* Device() const;
-    TCustomDXDraw* FDXDraw;
+    TDirectDraw* FDevice = nullptr;
     int FWidth = 640;
     int FHeight = 480;
     int FBitCount = 8;

@@ -1,22 +1,20 @@
 // The display control's drivers: the windowed copy driver and the full-screen page-flipping driver.
 #include "display/DXDraws.Driver.h"
 
-#include <QPoint>
-
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 // ---- TDXDrawDriver -----------------------------------------------------------------------------
 
-TDXDrawDriver::TDXDrawDriver(TCustomDXDraw* DXDraw) : FDXDraw(DXDraw) {
-    const TDXDrawOptions options = DXDraw->Options();
+TDXDrawDriver::TDXDrawDriver(const TDXDrawDriverSetup& Setup) : FSetup(Setup) {
+    const TDXDrawOptions options = Setup.Options;
     // The 3D set-up (device search, depth buffer, retained mode) is not available here.
-    if (DXDraw->EffectiveOptions().Contains(do3D))
+    if (Setup.EffectiveOptions.Contains(do3D))
         throw EDXDrawError(Format(SCannotInitialized, "Direct3D"));
     const bool onDriver = options.Contains(doFullScreen) && options.Contains(doHardware) &&
-                          !options.Contains(doSystemMemory);
-    FDevice = std::make_unique<TDirectDraw>(onDriver ? DXDraw->DriverGuid() : nullptr,
+                          !options.Contains(doSystemMemory) && Setup.DriverGuid;
+    FDevice = std::make_unique<TDirectDraw>(onDriver ? &*FSetup.DriverGuid : nullptr,
                                             options.Contains(doDirectX7Mode));
 }
 
@@ -45,9 +43,20 @@ bool TDXDrawDriver::Restore() {
 
 void TDXDrawDriver::MakePalette(DWORD Caps) {
     FPalette = std::make_unique<TDirectDrawPalette>(FDevice.get());
-    PALETTEENTRY entries[256];
-    FDXDraw->PaletteEntries(FDXDraw->ColorTable, entries);
-    FPalette->CreatePalette(Caps, entries);
+    FPalette->CreatePalette(Caps, FSetup.Palette.data());
+}
+
+void TDXDrawDriver::TakePresentation(TDXDrawFlipResult& Result) const {
+    static const TDirectDrawTakePresentation take = [] {
+        try {
+            return LoadPlatformFunctionAs<TDirectDrawTakePresentation>(
+                "DDraw.dll", "DirectDrawTakePresentation");
+        } catch (const std::exception&) {
+            return TDirectDrawTakePresentation{};
+        }
+    }();
+    if (take && FPrimary && FPrimary->SurfaceInterface())
+        take(FPrimary->SurfaceInterface(), &Result.Image, &Result.Changed);
 }
 
 // ---- TDXDrawDriverBlt --------------------------------------------------------------------------
@@ -64,11 +73,11 @@ void TDXDrawDriverBlt::Initialize(int SurfaceWidth, int SurfaceHeight) {
     FSurface = std::make_unique<TDirectDrawSurface>(FDevice.get());
 
     FClipper = std::make_unique<TDirectDrawClipper>(FDevice.get());
-    FClipper->SetHandle(FDXDraw);
+    FClipper->SetHandle(FSetup.Window);
     FPrimary->SetClipper(FClipper.get());
 
     MakePalette(DDPCAPS_8BIT | DDPCAPS_INITIALIZE |
-                (FDXDraw->EffectiveOptions().Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
+                (FSetup.EffectiveOptions.Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
     FPrimary->SetPalette(FPalette.get());
 
     InitializeSurface(SurfaceWidth, SurfaceHeight);
@@ -84,8 +93,8 @@ void TDXDrawDriverBlt::InitializeSurface(int Width, int Height) {
     desc.dwWidth = static_cast<DWORD>(std::max(Width, 1));
     desc.dwHeight = static_cast<DWORD>(std::max(Height, 1));
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (FDXDraw->Options().Contains(doSystemMemory)) desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
-    if (FDXDraw->EffectiveOptions().Contains(do3D)) desc.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
+    if (FSetup.Options.Contains(doSystemMemory)) desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    if (FSetup.EffectiveOptions.Contains(do3D)) desc.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
     if (!FSurface->CreateSurface(desc)) {
         desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
         if (!FSurface->CreateSurface(desc))
@@ -101,19 +110,21 @@ void TDXDrawDriverBlt::SetSize(int Width, int Height) {
     InitializeSurface(Width, Height);
 }
 
-TDXDrawFlipResult TDXDrawDriverBlt::Flip() {
-    TCustomDXDraw* d = FDXDraw;
-    const TDXDrawOptions options = d->EffectiveOptions();
-    QPoint origin = d->mapToGlobal(QPoint(0, 0));
+TDXDrawFlipResult TDXDrawDriverBlt::Flip(const TDXDrawFlipTarget& Target) {
+    const TDXDrawOptions options = Target.Options;
+    const TRect& area = Target.ClientArea;
+    int left = area.Left, top = area.Top;
     const int sw = FSurface->Width();
     const int sh = FSurface->Height();
     TRect dest;
     if (options.Contains(doStretch)) {
-        dest = Bounds(origin.x(), origin.y(), d->width(), d->height());
+        dest = area;
     } else {
-        if (options.Contains(doCenter))
-            origin += QPoint((d->width() - sw) / 2, (d->height() - sh) / 2);
-        dest = Bounds(origin.x(), origin.y(), sw, sh);
+        if (options.Contains(doCenter)) {
+            left += (area.Width() - sw) / 2;
+            top += (area.Height() - sh) / 2;
+        }
+        dest = Bounds(left, top, sw, sh);
     }
     TDXDrawFlipResult result;
     if (options.Contains(doWaitVBlank)) {
@@ -125,6 +136,7 @@ TDXDrawFlipResult TDXDrawDriverBlt::Flip() {
     fx.dwSize = sizeof(DDBLTFX);
     const TRect source = FSurface->ClientRect();
     result.Presented = FPrimary->Blt(&dest, &source, FSurface.get(), fx, DDBLT_WAIT);
+    TakePresentation(result);
     return result;
 }
 
@@ -137,7 +149,7 @@ void TDXDrawDriverFlip::Initialize(int, int) {
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    if (FDXDraw->EffectiveOptions().Contains(do3D)) desc.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
+    if (FSetup.EffectiveOptions.Contains(do3D)) desc.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
     if (!FPrimary->CreateSurface(desc))
         throw EDXDrawError(Format(SCannotMade, SDirectDrawPrimarySurface));
 
@@ -154,17 +166,17 @@ void TDXDrawDriverFlip::Initialize(int, int) {
     FClipper = std::make_unique<TDirectDrawClipper>(FDevice.get());
 
     MakePalette(DDPCAPS_8BIT |
-                (FDXDraw->EffectiveOptions().Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
+                (FSetup.EffectiveOptions.Contains(doAllowPalette256) ? DDPCAPS_ALLOW256 : 0));
     FPrimary->SetPalette(FPalette.get());
     FSurface->SetPalette(FPalette.get());
 }
 
-TDXDrawFlipResult TDXDrawDriverFlip::Flip() {
+TDXDrawFlipResult TDXDrawDriverFlip::Flip(const TDXDrawFlipTarget& Target) {
     TDXDrawFlipResult result;
-    QWidget* form = FDXDraw->OwnerForm();
-    if (form && form->isActiveWindow()) {
+    if (Target.FormActive) {
         FPrimary->SetLastResult(FPrimary->RequireSurfaceInterface()->Flip(nullptr, DDFLIP_WAIT));
         result.Presented = FPrimary->LastResult() == DD_OK;
+        TakePresentation(result);
     } else {
         FPrimary->SetLastResult(DD_OK);
     }

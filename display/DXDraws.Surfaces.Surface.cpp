@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 #include "display/DXDraws.Surfaces.h"
 #include "platform/ui/BlockCopy.h"
 

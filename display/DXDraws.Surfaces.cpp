@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 namespace {
 template <typename T> void Remove(std::vector<T*>& list, T* item) {

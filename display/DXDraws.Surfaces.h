@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/DXClass.DirectX.h"
+#include "platform/ui/DirectX.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ui/Graphics.h"
 

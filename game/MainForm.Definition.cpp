@@ -9,7 +9,7 @@
 #include "controls/FontSubstitutes.h"
 #include "controls/brixColorButton.h"
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Exceptions.h"

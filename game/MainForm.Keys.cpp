@@ -2,7 +2,7 @@
 // board tells assistive technology.
 #include "game/MainForm.h"
 
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "platform/rtl/Conversions.h"
 
 #include <QAccessible>

@@ -2,7 +2,7 @@
 #include "game/MainForm.h"
 
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DXImageList.h"
 #include "graphics/DXSpriteEngine.h"
 #include "platform/rtl/Conversions.h"
@@ -69,13 +69,23 @@ void TForm1::FormDestroy() {
 void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     (void)Sender;
     (void)LagCount;
-    if (!DXDraw1->CanDraw()) return;
+    if (!DXDraw1->CanDraw()) {
+        DXTimer1->WaitForNextFrame();
+        return;
+    }
+    DXSpriteEngine1->Move(1);
+    const TOverlay overlay{NumberedSetting == "1" ? 2 : 0, FCursorShown, FCursorColumn, FCursorRow};
+    // A frame that would show what the window already shows is not made.
+    if (!DXDraw1->FrameDue() && !DXSpriteEngine1->Changed() && overlay == ShownOverlay) {
+        DXTimer1->WaitForNextFrame();
+        return;
+    }
     TDirectDrawSurface* back = DXDraw1->Surface();
     back->Fill(0);
-    DXSpriteEngine1->Move(1);
     DXSpriteEngine1->Draw();
-    DXImageList1->Items().Items(NumberedSetting == "1" ? 2 : 0)->Draw(back, 0, 0, 0);
+    DXImageList1->Items().Items(overlay.FramePicture)->Draw(back, 0, 0, 0);
     DrawCursor(back);
+    ShownOverlay = overlay;
     DXDraw1->Flip();
 }
 

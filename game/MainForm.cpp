@@ -6,7 +6,7 @@
 #include "game/MainForm.h"
 
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "platform/rtl/Exceptions.h"
 #include "shell/Settings.h"
 #include "shell/WindowPlacement.h"

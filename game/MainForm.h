@@ -227,6 +227,16 @@ private:
     bool FShown = false;
     bool FReportPosted = false;
     std::vector<std::string> FPendingErrors;
+    // What a frame draws over the sprites: the frame picture (image list item) and the keyboard
+    // cursor. A frame is made when it differs from the last frame's.
+    struct TOverlay {
+        int FramePicture = -1; // -1 before the first frame
+        bool CursorShown = false;
+        int32_t CursorColumn = 0;
+        int32_t CursorRow = 0;
+        bool operator==(const TOverlay&) const = default;
+    };
+    TOverlay ShownOverlay;
 };
 
 extern TForm1* Form1;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "display/DXConsts.h"
+#include "platform/rtl/DXConsts.h"
 
 namespace {
 

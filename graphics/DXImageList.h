@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "display/DXClass.Collections.h"
+#include "platform/rtl/HashCollections.h"
 #include "display/DXDraws.Attachment.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DIB.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Components.h"

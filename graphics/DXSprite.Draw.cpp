@@ -18,6 +18,12 @@ void TImageSprite::DrawSelf() {
     Image->Draw(Root()->Surface, left, top, int(pattern));
 }
 
+TSpriteLook TImageSprite::Look() {
+    // What DrawSelf reads: the pattern, the picture and its pattern size, and the bounds.
+    const double pattern = std::trunc(FramePos) + double(PatternBase);
+    return TSpriteLook{GetBounds(), pattern, Image};
+}
+
 void TSpriteEngine::SetSurface(TDirectDrawSurface* Value) {
     Surface = Value;
     if (Surface) {

@@ -153,6 +153,14 @@ void TSprite::Draw() {
         PaintOrderItems(i)->Draw();
 }
 
+void TSprite::CollectLooks(std::vector<TSpriteLook>& Looks) {
+    if (!Visible) return;
+    if (FRoot && RectsOverlap(GetBounds(), FRoot->SurfaceBounds)) Looks.push_back(Look());
+    const int n = PaintOrderCount();
+    for (int i = 0; i < n; ++i)
+        PaintOrderItems(i)->CollectLooks(Looks);
+}
+
 TRect TSprite::GetBounds() {
     const int left = TruncToInt(AbsoluteX());
     const int top = TruncToInt(AbsoluteY());
@@ -212,4 +220,16 @@ TSpriteEngine::~TSpriteEngine() {
 void TSpriteEngine::Draw() {
     PaintedCount = 0;
     TSprite::Draw();
+    FDrawn.clear();
+    CollectLooks(FDrawn);
+    FDrawnSurface = Surface;
+    FDrawnBounds = SurfaceBounds;
+    FDrawnAny = true;
+}
+
+bool TSpriteEngine::Changed() {
+    if (!FDrawnAny || Surface != FDrawnSurface || !(SurfaceBounds == FDrawnBounds)) return true;
+    FNow.clear();
+    CollectLooks(FNow);
+    return FNow != FDrawn;
 }

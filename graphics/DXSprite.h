@@ -25,6 +25,15 @@ double PositiveModReal(int32_t n, double x);
 // count).
 bool RectsOverlap(const TRect& a, const TRect& b);
 
+// What one sprite puts on the surface, as far as the sprite decides it: where, and which pattern
+// of which picture. Two frames whose sprites all look the same paint the same pixels.
+struct TSpriteLook {
+    TRect Bounds;
+    double Pattern = 0;
+    const void* Image = nullptr;
+    bool operator==(const TSpriteLook&) const = default;
+};
+
 class TSprite {
 public:
     // Joins the parent (when given): appended to its Children, inserted into its PaintOrder by Z.
@@ -39,6 +48,9 @@ public:
     virtual void DrawSelf() {}
     virtual void MoveSelf(int32_t MoveCount) { (void)MoveCount; }
     virtual TRect GetBounds();
+    // How the sprite would be painted now; a sprite whose DrawSelf depends on more than its
+    // bounds says so here.
+    virtual TSpriteLook Look() { return TSpriteLook{GetBounds(), 0, nullptr}; }
     virtual bool HitTest(TSprite* Other) {
         (void)Other;
         return true;
@@ -64,6 +76,8 @@ public:
     void Move(int32_t MoveCount);
     // Paints this subtree in paint order when Visible; sprites off the root's surface are skipped.
     void Draw();
+    // The looks of the sprites Draw would paint, in the order it would paint them.
+    void CollectLooks(std::vector<TSpriteLook>& Looks);
 
     TSpriteEngine* Root() const { return FRoot; }
     TSprite* Parent() const { return FParent; }
@@ -97,6 +111,7 @@ public:
     TRect GetBounds() override;
     // Draws the current frame's pattern of Image centred in the sprite's bounds.
     void DrawSelf() override;
+    TSpriteLook Look() override;
 
     int32_t FrameCount = 0;
     bool FrameLoop = false;
@@ -116,6 +131,10 @@ public:
 
     // Resets PaintedCount and paints the whole tree.
     void Draw();
+    // Whether a Draw now would paint anything other than the last one did: a sprite moved, was
+    // shown or hidden, changed its pattern or picture, or the surface changed. True before the
+    // first Draw. It compares what the paint itself reads, so no change can go unnoticed.
+    bool Changed();
     // Attaches the surface to paint on (nullptr detaches it). A surface also sets SurfaceBounds,
     // Width and Height from its client rectangle; detaching leaves them as they were.
     void SetSurface(TDirectDrawSurface* Value);
@@ -124,4 +143,11 @@ public:
     int32_t PaintedCount = 0;              // sprites painted by the last Draw
     TDirectDrawSurface* Surface = nullptr; // not owned
     TRect SurfaceBounds;
+
+private:
+    std::vector<TSpriteLook> FDrawn; // the looks the last Draw painted
+    std::vector<TSpriteLook> FNow;   // scratch for Changed
+    const TDirectDrawSurface* FDrawnSurface = nullptr;
+    TRect FDrawnBounds;
+    bool FDrawnAny = false;
 };

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "display/DXDraws.Attachment.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "graphics/DXSprite.h"
 #include "platform/ui/Components.h"
 
@@ -24,6 +24,8 @@ public:
     // Paints the tree on the display's back surface; nothing while the display is missing or not
     // initialised (PaintedCount keeps its value then).
     void Draw();
+    // Whether a Draw now would paint anything other than the last one did (see TSpriteEngine).
+    bool Changed() { return FEngine->Changed(); }
 
     TCustomDXDraw* DXDraw() const { return FDXDraw.Source(); }
     // Detaches from the previous display (unregistering) and attaches to Value; an initialised

@@ -16,13 +16,13 @@ HRESULT Clipper::QueryInterface(REFIID iid, void** object) {
 
 HRESULT Clipper::GetHWnd(HWND* window) {
     if (!window) return DDERR_INVALIDPARAMS;
-    *window = Bound.data();
+    *window = Bound.Get();
     return DD_OK;
 }
 
 HRESULT Clipper::SetHWnd(DWORD flags, HWND window) {
     if (flags != 0) return DDERR_INVALIDPARAMS;
-    Bound = window;
+    Bound = WindowRef(window);
     return DD_OK;
 }
 

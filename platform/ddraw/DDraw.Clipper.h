@@ -1,10 +1,8 @@
 // The clipper object: binds a surface's presentation to one window.
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
-
 #include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Window.h"
 
 namespace ddraw {
 
@@ -13,10 +11,10 @@ public:
     HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetHWnd(HWND* window) override;
     HRESULT SetHWnd(DWORD flags, HWND window) override;
-    QWidget* Window() const { return Bound.data(); }
+    HWND Window() const { return Bound.Get(); }
 
 private:
-    QPointer<QWidget> Bound;
+    WindowRef Bound;
 };
 
 } // namespace ddraw

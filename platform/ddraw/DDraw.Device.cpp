@@ -285,7 +285,7 @@ HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
     bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
     if (normal == fullScreen || fullScreen != exclusive) return DDERR_INVALIDPARAMS;
     if (fullScreen && !window) return DDERR_INVALIDPARAMS;
-    CoopWindow = window;
+    CoopWindow = WindowRef(window);
     CoopFlags = flags;
     return DD_OK;
 }

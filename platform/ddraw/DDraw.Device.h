@@ -1,10 +1,8 @@
 // The device object: display modes, cooperative level, object creation and the vertical blank.
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
-
 #include "platform/ddraw/DDraw.Internal.h"
+#include "platform/ddraw/DDraw.Window.h"
 
 namespace ddraw {
 
@@ -36,12 +34,12 @@ public:
     const Format& DisplayFormat() const { return ModeFormat; }
     int ModeWidth() const { return ModeW; }
     int ModeHeight() const { return ModeH; }
-    QWidget* CooperativeWindow() const { return CoopWindow.data(); }
+    HWND CooperativeWindow() const { return CoopWindow.Get(); }
     bool Exclusive() const { return (CoopFlags & DDSCL_EXCLUSIVE) != 0; }
     Surface* Primary = nullptr; // not a reference: cleared by the primary's destructor
 
 private:
-    QPointer<QWidget> CoopWindow;
+    WindowRef CoopWindow;
     DWORD CoopFlags = 0;
     int ModeW, ModeH;
     Format ModeFormat;

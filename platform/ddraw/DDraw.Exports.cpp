@@ -1,5 +1,5 @@
-// The entry points the module exports: device creation, driver enumeration, the presentation
-// image of a window, the fault seams and the choice of the pixel loops.
+// The entry points the module exports: device creation, driver enumeration, what a primary
+// surface presented, the fault seams and the choice of the pixel loops.
 #include "platform/ddraw/DDraw.Device.h"
 #include "platform/ddraw/DDraw.Kernels.h"
 #include "platform/ddraw/DDraw.Presentation.h"
@@ -64,8 +64,13 @@ DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context
     return DD_OK;
 }
 
-DDRAW_API const QImage* DirectDrawPresentation(HWND window) {
-    return window ? PresentationOf(window) : nullptr;
+DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
+                                             QRegion* changed) {
+    auto* surface = dynamic_cast<Surface*>(primary);
+    if (!image || !changed) return DDERR_INVALIDPARAMS;
+    if (!surface || !surface->IsPrimary()) return DDERR_INVALIDOBJECT;
+    surface->Shown().Take(*image, *changed);
+    return DD_OK;
 }
 
 DDRAW_API void DirectDrawSetFaults(DWORD faults) {

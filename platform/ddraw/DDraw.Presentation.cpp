@@ -1,69 +1,12 @@
-// The presentation of a window: copies onto the primary surface are converted to 32 bits into the
-// window's image and the window is asked to repaint the part of it they changed.
-#include <QObject>
-#include <QRegion>
+// Presentation into a window's pixels: copies onto the primary surface are converted to 32 bits,
+// written only where they change something, and the changed part is collected for the window.
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 #include "platform/ddraw/DDraw.Blit.h"
 #include "platform/ddraw/DDraw.Presentation.h"
 
 namespace ddraw {
-
-namespace {
-std::map<QWidget*, QImage>& Presentations() {
-    static std::map<QWidget*, QImage> images;
-    return images;
-}
-} // namespace
-
-QImage& PresentationFor(QWidget* window) {
-    auto& images = Presentations();
-    auto it = images.find(window);
-    if (it == images.end()) {
-        it = images.emplace(window, QImage()).first;
-        QObject::connect(window, &QObject::destroyed, [window] { Presentations().erase(window); });
-    }
-    QImage& image = it->second;
-    QSize size = window->size().expandedTo(QSize(1, 1));
-    if (image.size() != size) {
-        QImage fresh(size, QImage::Format_RGB32);
-        fresh.fill(0xFF000000u);
-        if (!image.isNull()) {
-            int w = std::min(image.width(), fresh.width()),
-                h = std::min(image.height(), fresh.height());
-            for (int y = 0; y < h; ++y)
-                std::memcpy(fresh.scanLine(y), image.constScanLine(y), static_cast<size_t>(w) * 4);
-        }
-        image = std::move(fresh);
-    }
-    return image;
-}
-
-const QImage* PresentationOf(QWidget* window) {
-    auto& images = Presentations();
-    auto it = images.find(window);
-    return it == images.end() ? nullptr : &it->second;
-}
-
-namespace {
-// The part of a window's region that is not covered by sibling widgets stacked above it. Child
-// windows clip their siblings, so a control lying over the display (a panel, a text box) is neither
-// drawn over nor repainted with every presented frame.
-QRegion VisiblePart(QWidget* window, const QRegion& changed) {
-    QRegion region = changed;
-    QWidget* parent = window->isWindow() ? nullptr : window->parentWidget();
-    if (!parent) return region;
-    const QObjectList& siblings = parent->children();
-    for (qsizetype k = siblings.indexOf(window) + 1; k < siblings.size(); ++k) {
-        auto* sibling = qobject_cast<QWidget*>(siblings[k]);
-        if (sibling && !sibling->isWindow() && sibling->isVisible())
-            region -= sibling->geometry().translated(-window->pos());
-    }
-    return region;
-}
-} // namespace
 
 namespace {
 
@@ -107,44 +50,62 @@ inline void Put(uint32_t* row, int x, uint32_t value, int& first, int& last) {
 
 } // namespace
 
-HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source, const Box& src,
-                        bool keyed, bool mirrorX, bool mirrorY, QRgb fillColour) {
-    if (!window) return DD_OK; // the screen outside every window of this program
-    QPoint origin = window->mapToGlobal(QPoint(0, 0));
-    QImage& image = PresentationFor(window);
-    Box windowBox{origin.x(), origin.y(), origin.x() + image.width(), origin.y() + image.height()};
-    Box clip = Intersect(dest, windowBox);
-    if (clip.Empty()) return DD_OK;
-    // The image holds what the window shows: only pixels that differ from it are written, and
-    // only the rows and columns they lie in are repainted.
-    auto* base = reinterpret_cast<uint32_t*>(image.bits());
-    const ptrdiff_t stride = image.bytesPerLine() / 4;
+void Presentation::Fit(int width, int height) {
+    if (Image.width() == width && Image.height() == height) return;
+    QImage fresh(width, height, QImage::Format_RGB32);
+    fresh.fill(0xFF000000u);
+    if (!Image.isNull()) {
+        const int w = std::min(Image.width(), width), h = std::min(Image.height(), height);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(fresh.scanLine(y), Image.constScanLine(y), static_cast<size_t>(w) * 4);
+    }
+    Image = std::move(fresh);
+    // Whoever shows the window has to take the new size whole.
+    Changed = QRegion(Image.rect());
+}
+
+void Presentation::Take(QImage& image, QRegion& changed) {
+    image = Image;
+    changed = Changed;
+    Changed = QRegion();
+}
+
+void Presentation::Present(const Box& area, const Box& dest, const Surface* source,
+                           const Box& src, bool keyed, bool mirrorX, bool mirrorY,
+                           QRgb fillColour) {
+    Fit(area.W(), area.H());
+    // From here on everything is in window pixels.
+    const Box to{dest.l - area.l, dest.t - area.t, dest.r - area.l, dest.b - area.t};
+    const Box clip = Intersect(to, Box{0, 0, area.W(), area.H()});
+    if (clip.Empty()) return;
+    auto* base = reinterpret_cast<uint32_t*>(Image.bits());
+    const ptrdiff_t stride = Image.bytesPerLine() / 4;
     Damage damage;
     if (!source) {
         const uint32_t c = fillColour | 0xFF000000u;
         for (int y = clip.t; y < clip.b; ++y) {
-            uint32_t* row = base + (y - origin.y()) * stride - origin.x();
+            uint32_t* row = base + y * stride;
             int first = clip.r, last = clip.l;
             for (int x = clip.l; x < clip.r; ++x)
                 Put(row, x, c, first, last);
-            if (first < last) damage.AddRow(y - origin.y(), first - origin.x(), last - origin.x());
+            if (first < last) damage.AddRow(y, first, last);
         }
     } else {
         const int bytes = source->PixelFormat().Bytes();
         const DWORD mask = source->PixelFormat().ColourMask();
         const DWORD key = source->Key.dwColorSpaceLowValue & mask;
-        const bool same = !mirrorX && !mirrorY && dest.W() == src.W() && dest.H() == src.H();
+        const bool same = !mirrorX && !mirrorY && to.W() == src.W() && to.H() == src.H();
         QList<QRgb> table;
         if (bytes == 1) table = source->ColourTable();
         for (int y = clip.t; y < clip.b; ++y) {
-            int fy = y - dest.t;
-            if (mirrorY) fy = dest.H() - 1 - fy;
-            int sy = src.t + static_cast<int>(static_cast<int64_t>(fy) * src.H() / dest.H());
+            int fy = y - to.t;
+            if (mirrorY) fy = to.H() - 1 - fy;
+            const int sy = src.t + static_cast<int>(static_cast<int64_t>(fy) * src.H() / to.H());
             const uint8_t* srow = source->Row(sy);
-            uint32_t* row = base + (y - origin.y()) * stride - origin.x();
+            uint32_t* row = base + y * stride;
             int first = clip.r, last = clip.l;
             if (same && !keyed && bytes == 4) {
-                const uint8_t* from = srow + (src.l + clip.l - dest.l) * 4;
+                const uint8_t* from = srow + (src.l + clip.l - to.l) * 4;
                 int f = 0, l = 0;
                 if (UpdateRow32(row + clip.l, reinterpret_cast<const uint32_t*>(from), clip.W(), f,
                                 l)) {
@@ -153,10 +114,10 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
                 }
             } else {
                 for (int x = clip.l; x < clip.r; ++x) {
-                    int fx = x - dest.l;
-                    if (mirrorX) fx = dest.W() - 1 - fx;
-                    int sx =
-                        src.l + static_cast<int>(static_cast<int64_t>(fx) * src.W() / dest.W());
+                    int fx = x - to.l;
+                    if (mirrorX) fx = to.W() - 1 - fx;
+                    const int sx =
+                        src.l + static_cast<int>(static_cast<int64_t>(fx) * src.W() / to.W());
                     const uint8_t* p = srow + sx * bytes;
                     DWORD v = bytes == 4
                                   ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<DWORD>(p[3]) << 24)
@@ -168,14 +129,12 @@ HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source,
                         last);
                 }
             }
-            if (first < last) damage.AddRow(y - origin.y(), first - origin.x(), last - origin.x());
+            if (first < last) damage.AddRow(y, first, last);
         }
     }
     const QRegion changed = damage.Finish();
     CountPresentation(!changed.isEmpty());
-    // An unchanged frame reaches neither the window nor the window system.
-    if (!changed.isEmpty()) window->update(VisiblePart(window, changed));
-    return DD_OK;
+    Changed += changed;
 }
 
 } // namespace ddraw

@@ -1,23 +1,33 @@
-// The presentation of a window: the image copies onto the primary surface land in, which the
-// window paints from.
+// What a windowed primary surface presents: the window's pixels as the copies onto the primary
+// left them, and the part of them that changed since whoever shows the window last took them.
 #pragma once
 
 #include <QImage>
-#include <QWidget>
+#include <QRegion>
 
-#include "platform/ddraw/DDraw.Surface.h"
+#include "platform/ddraw/DDraw.Internal.h"
 
 namespace ddraw {
 
-// The presentation image of a window, made or resized to the window's size.
-QImage& PresentationFor(QWidget* window);
-// The image presented into a window so far, or null.
-const QImage* PresentationOf(QWidget* window);
+class Surface;
 
-// Copies the source rectangle src of source (or, without a source, the colour fillColour) onto
-// the screen rectangle dest, clipped to window, and asks the window to repaint what changed.
-HRESULT PresentToWindow(QWidget* window, const Box& dest, const Surface* source, const Box& src,
-                        bool keyed, bool mirrorX, bool mirrorY, QRgb fillColour);
+class Presentation {
+public:
+    // Copies the source rectangle src of source (or, without a source, the colour fillColour)
+    // onto the screen rectangle dest, clipped to the window's client area (screen pixels). Only
+    // pixels that differ from what the window shows are written, and only they count as changed.
+    void Present(const Box& area, const Box& dest, const Surface* source, const Box& src,
+                 bool keyed, bool mirrorX, bool mirrorY, QRgb fillColour);
+    // The window's pixels (sharing memory until the caller lets go of them) and what changed
+    // since the last call; the changed region starts empty again.
+    void Take(QImage& image, QRegion& changed);
+
+private:
+    // Sizes the image to the window's client area, keeping what it showed.
+    void Fit(int width, int height);
+    QImage Image;
+    QRegion Changed;
+};
 
 // Counts one presentation, and whether it changed what the window shows. With the environment
 // variable ZELVAN_DDRAW_COUNTERS naming a file, the counts and the refresh rate are written there

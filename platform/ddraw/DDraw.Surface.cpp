@@ -1,6 +1,5 @@
 // The surface object: memory, locks, device contexts, keys, palettes, clippers, lost state, the
 // copy operations (Blt, BltFast, Flip) and the registry of live surfaces.
-#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/ddraw/DDraw.Palette.h"
 #include "platform/ddraw/DDraw.Presentation.h"
 #include "platform/ddraw/DDraw.Surface.h"
+#include "platform/ddraw/DDraw.Window.h"
 
 namespace ddraw {
 
@@ -291,9 +291,14 @@ HRESULT Surface::SetPalette(IDirectDrawPalette* palette) {
 
 // ---- Copies ----------------------------------------------------------------------------------
 
-QWidget* Surface::TargetWindow() const {
+HWND Surface::TargetWindow() const {
     if (Clip && Clip->Window()) return Clip->Window();
     return Dev->CooperativeWindow();
+}
+
+Presentation& Surface::Shown() {
+    if (!Screen) Screen = std::make_unique<Presentation>();
+    return *Screen;
 }
 
 HRESULT Surface::Blt(const RECT* destRect, IDirectDrawSurface* source, const RECT* sourceRect,
@@ -348,9 +353,13 @@ HRESULT Surface::BlitInto(const Box* destBox, Surface* source, const Box* source
     if (dest.Empty()) return DDERR_INVALIDRECT;
     if (fast && (dest.W() != src.W() || dest.H() != src.H())) return DDERR_INVALIDRECT;
 
-    if (!Mem)
-        return PresentToWindow(TargetWindow(), dest, source, src, keyed, mirrorX, mirrorY,
-                               fill ? ToRgb(fx->dwFillColor & Fmt.ColourMask()) : 0);
+    if (!Mem) {
+        // The screen outside every window of this program shows nothing of it.
+        if (HWND window = TargetWindow())
+            Shown().Present(ClientArea(window), dest, source, src, keyed, mirrorX, mirrorY,
+                            fill ? ToRgb(fx->dwFillColor & Fmt.ColourMask()) : 0);
+        return DD_OK;
+    }
 
     Box bounds{0, 0, W, H};
     Box clip = dest;
@@ -387,12 +396,13 @@ HRESULT Surface::Flip(IDirectDrawSurface* target, DWORD) {
     if (target && target != BackBuffer) return DDERR_INVALIDPARAMS;
     if (Lost || BackBuffer->Lost) return DDERR_SURFACELOST;
     if (BackBuffer->Busy()) return DDERR_SURFACEBUSY;
-    QWidget* window = TargetWindow();
+    HWND window = TargetWindow();
     if (!window) return DD_OK;
-    QPoint origin = window->mapToGlobal(QPoint(0, 0));
-    Box dest{origin.x(), origin.y(), origin.x() + BackBuffer->W, origin.y() + BackBuffer->H};
-    return PresentToWindow(window, dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false,
-                           false, false, 0);
+    const Box area = ClientArea(window);
+    const Box dest{area.l, area.t, area.l + BackBuffer->W, area.t + BackBuffer->H};
+    Shown().Present(area, dest, BackBuffer, Box{0, 0, BackBuffer->W, BackBuffer->H}, false, false,
+                    false, 0);
+    return DD_OK;
 }
 
 } // namespace ddraw

@@ -3,7 +3,6 @@
 
 #include <QList>
 #include <QRgb>
-#include <QWidget>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -15,6 +14,7 @@ namespace ddraw {
 class Device;
 class Palette;
 class Clipper;
+class Presentation;
 
 // Runs of pixels that differ from a colour key, row by row: a keyed copy of an unchanged picture
 // becomes a few block copies per row instead of a compare per pixel.
@@ -85,6 +85,8 @@ public:
     // The colour table 8-bit pixels are shown with.
     QList<QRgb> ColourTable() const;
     void MarkLost() { Lost = true; }
+    // What a windowed primary surface has presented (made on its first presentation).
+    Presentation& Shown();
     Device* Owner() const { return Dev; }
 
     bool HasKey = false;
@@ -105,10 +107,12 @@ private:
     Clipper* Clip = nullptr;
     Palette* Pal = nullptr;
     uint32_t DCPaletteGeneration = 0;
+    std::unique_ptr<Presentation> Screen;
 
     HRESULT BlitInto(const Box* destBox, Surface* source, const Box* sourceBox, DWORD flags,
                      const DDBLTFX* fx, bool fast);
-    QWidget* TargetWindow() const;
+    // The window copies onto the primary surface land in, or null.
+    HWND TargetWindow() const;
 };
 
 // Every live surface, for losing them all at once.

@@ -2,6 +2,7 @@
 // the reference-counted device, surface, palette and clipper interfaces.
 #pragma once
 
+#include <QRegion>
 #include <cstddef>
 #include <cstdint>
 
@@ -373,13 +374,13 @@ struct IDirectDrawGammaControl : IUnknown {
 //
 // The primary surface stands for the screen. In windowed mode it holds no pixels of its own:
 // copies onto it (Blt, BltFast) take their destination rectangle in screen coordinates, are
-// clipped to the client area of the window bound to its clipper, converted to 32 bits and stored
-// in that window's presentation image; the window is then asked to repaint the pixels that
-// changed (QWidget::update), and a copy that changes nothing asks for no repaint at all. The
-// window shows the image in its paintEvent, which it gets from the exported function
-// DirectDrawPresentation (below). Flip of a full-screen flipping chain presents the back
-// buffer the same way into the cooperative-level window at (0, 0). Lock and GetDC on a windowed
-// primary surface are refused with DDERR_UNSUPPORTED.
+// clipped to the client area of the window bound to its clipper and converted to 32 bits into the
+// pixels the primary surface keeps for that window; pixels that already hold the value are left
+// alone. Whoever shows the window takes those pixels and the region that changed with
+// DirectDrawTakePresentation (below); the device itself never draws on a window. Flip of a
+// full-screen flipping chain presents the back buffer the same way into the cooperative-level
+// window at (0, 0). Lock and GetDC on a windowed primary surface are refused with
+// DDERR_UNSUPPORTED.
 struct IDirectDrawSurface : IUnknown {
     virtual HRESULT Blt(const RECT* destRect, IDirectDrawSurface* source, const RECT* sourceRect,
                         DWORD flags, const DDBLTFX* fx) = 0;
@@ -449,10 +450,13 @@ DDRAW_API HRESULT DirectDrawCreate(const GUID* driverGuid, IDirectDraw** directD
 // Reports the display drivers: the primary display (identifier none), then the software device.
 DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context);
 
-// The image a window's presentation holds (what copies onto the primary surface put there), or
-// null when nothing was presented into that window. Valid until the next copy onto the primary
-// or until the window is destroyed; meant to be painted from the window's paintEvent.
-DDRAW_API const QImage* DirectDrawPresentation(HWND window);
+// What a primary surface presented: the window's pixels as the copies onto it left them (32-bit;
+// the image shares the device's memory until the caller lets go of it, so keep what is needed and
+// release it before the next copy), and the part of them changed since the last call, in window
+// pixels. The region starts empty again. Before any presentation both come back empty.
+// DDERR_INVALIDOBJECT for a surface that is not a primary surface.
+DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
+                                             QRegion* changed);
 
 // Fault injection for tests. Faults are a set of DDFAULT_ bits; the environment variable
 // ZELVAN_DDRAW_FAULTS (comma-separated: refuse-surfaces, refuse-video-memory, refuse-restore,
@@ -480,7 +484,7 @@ constexpr DWORD DDFAULT_REFUSE_DEVICE = 0x8;       // device creation fails (DDE
 using TDirectDrawCreateEx = decltype(&DirectDrawCreateEx);
 using TDirectDrawCreate = decltype(&DirectDrawCreate);
 using TDirectDrawEnumerateA = decltype(&DirectDrawEnumerateA);
-using TDirectDrawPresentation = decltype(&DirectDrawPresentation);
+using TDirectDrawTakePresentation = decltype(&DirectDrawTakePresentation);
 using TDirectDrawSetFaults = decltype(&DirectDrawSetFaults);
 using TDirectDrawGetFaults = decltype(&DirectDrawGetFaults);
 using TDirectDrawLoseAllSurfaces = decltype(&DirectDrawLoseAllSurfaces);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "display/DXClass.Collections.h"
+#include "platform/rtl/HashCollections.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {

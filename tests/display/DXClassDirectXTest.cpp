@@ -1,7 +1,7 @@
 // Tests of the wrapper base and of loading platform libraries at run time.
 #include <gtest/gtest.h>
 
-#include "display/DXClass.DirectX.h"
+#include "platform/ui/DirectX.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {

@@ -59,6 +59,38 @@ TEST_F(TimerTest, IntervalZeroTicksOnEveryPassWithLagInMilliseconds) {
     EXPECT_EQ(Lags, (std::vector<int>{1, 16, 1, 33}));
 }
 
+// A tick that made no frame lets the loop sleep; a wake-up message at the next refresh brings
+// the next tick, and the tick count and lags go on as before.
+TEST_F(TimerTest, ATickWithoutAFrameLetsTheLoopSleepUntilTheNextRefresh) {
+    bool still = true;
+    Timer->OnTimer = [this, &still](QObject*, int lag) {
+        Lags.push_back(lag);
+        if (still) Timer->WaitForNextFrame();
+    };
+    StartAt(1000, 0);
+    EXPECT_TRUE(IdleAt(1016)); // the handler made no frame: the loop may block
+    EXPECT_TRUE(Timer->Running());
+    still = false;
+    EXPECT_FALSE(IdleAt(1020)); // the request held for that one tick only
+    still = true;
+    EXPECT_TRUE(IdleAt(1037));
+    EXPECT_EQ(Lags, (std::vector<int>{16, 4, 17}));
+    EXPECT_GE(Timer->FramePeriod(), 2);
+    EXPECT_LE(Timer->FramePeriod(), 50);
+
+    // Through the real loop: each HandleMessage either handles the wake-up or ticks, so a handful
+    // of turns gives a few ticks, and the loop never spins in between.
+    const size_t before = Lags.size();
+    const unsigned long idle = App->IdleCalls();
+    for (int turn = 0; turn < 6; ++turn)
+        App->HandleMessage();
+    EXPECT_GE(Lags.size() - before, 2u);
+    EXPECT_LE(App->IdleCalls() - idle, 6u);
+    // Stopping the timer takes the pending wake-up with it.
+    Timer->SetEnabled(false);
+    EXPECT_FALSE(Timer->Running());
+}
+
 TEST_F(TimerTest, LongerIntervalCountsWholeIntervalsDropsTheRemainderAndSurvivesTheClockWrap) {
     StartAt(0, 50);
     EXPECT_FALSE(IdleAt(49)); // Done is cleared even when no tick follows

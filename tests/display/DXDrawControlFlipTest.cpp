@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "display/DXClass.Forms.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "tests/support/DisplayForm.h"
 
 namespace {
@@ -131,6 +131,55 @@ TEST_F(DXDrawAtWork, PresentingDoesNotKeepTheWindowRepainting) {
     const int after = DX->Paints;
     Settle();
     EXPECT_EQ(DX->Paints, after);
+}
+
+// A frame is due after every change the sprites cannot show: the surfaces rebuilt, resized, lost
+// and restored, the palette written, the window uncovered; a presenting Flip settles it.
+TEST_F(DXDrawAtWork, AFrameIsDueAfterEveryChangeOutsideTheSprites) {
+    DX->Flip();
+    ASSERT_FALSE(DX->FrameDue());
+    const auto due = [this](auto change) {
+        change();
+        const bool was = DX->FrameDue();
+        DX->Flip();
+        return was && !DX->FrameDue();
+    };
+    EXPECT_TRUE(due([this] { DX->SetSize(120, 90); }));
+    EXPECT_TRUE(due([this] { DX->ApplyColorTable(DX->ColorTable); }));
+    EXPECT_TRUE(due([this] { LoseAllSurfaces(); DX->CanDraw(); }));
+    EXPECT_TRUE(due([this] { DX->repaint(); }));
+    EXPECT_TRUE(due([this] { DX->Finalize(); DX->Initialize(); }));
+    DX->Flip();
+    EXPECT_FALSE(DX->FrameDue()); // presenting alone changes nothing
+}
+
+// Presenting repaints only the part of the control no sibling covers; once uncovered, the control
+// shows the frames presented meanwhile.
+TEST(DXDrawSiblings, FramesLeaveSiblingsAboveAloneAndShowOnceUncovered) {
+    TDisplayForm<TCountingDXDraw> window(60, 40);
+    TCountingDXDraw* dx = window.DX();
+    class TPanel : public QWidget {
+    public:
+        using QWidget::QWidget;
+        int Paints = 0;
+
+    protected:
+        void paintEvent(QPaintEvent*) override { ++Paints; }
+    } panel(window.Form()); // over the control's right half, as the side panel is
+    panel.setGeometry(30, 0, 30, 40);
+    window.Form()->show();
+    Settle();
+    ASSERT_TRUE(dx->Initialized());
+    const int before = panel.Paints;
+    for (TColor c : {clRed, clLime, clBlue}) {
+        dx->Surface()->Fill(dx->Surface()->MatchColor(c));
+        dx->Flip();
+        Settle();
+    }
+    EXPECT_EQ(panel.Paints, before);
+    panel.hide();
+    Settle();
+    EXPECT_EQ(dx->grab().toImage().pixel(45, 20) & 0xFFFFFFu, 0x0000FFu);
 }
 
 TEST_F(DXDrawAtWork, CentredAndStretchedPresentation) {

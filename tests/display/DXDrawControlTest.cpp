@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "display/DXClass.Forms.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
+#include "display/DXDraws.Driver.h"
 #include "tests/support/DisplayForm.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "game/Sprites.h"
 #include "graphics/DIB.h"

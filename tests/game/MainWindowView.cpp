@@ -157,3 +157,52 @@ TEST_F(MainWindowTest, FramesFollowTheDisplayAndStopWhileItCannotDraw) {
 }
 
 } // namespace
+
+namespace {
+
+// A frame is made only when something can have changed what it shows, and then at the next tick:
+// a still board costs no frame, each kind of change costs exactly one and shows at once.
+TEST_F(MainWindowTest, EachKindOfChangeShowsAtTheNextFrameAndAStillBoardMakesNone) {
+    Start();
+    RunTicks(1);
+    TCustomDXDraw* dx = Form->DXDraw1;
+    const auto frames = [dx] { return dx->VerticalBlankWaits(); }; // every frame waits once
+    const auto framesOver = [&](int ticks) {
+        const unsigned long before = frames();
+        RunTicks(ticks);
+        return frames() - before;
+    };
+    EXPECT_EQ(framesOver(5), 0u);
+    std::string where;
+    const auto showsTheBoard = [&](bool numbered, const char* change) {
+        SCOPED_TRACE(change);
+        EXPECT_EQ(framesOver(1), 1u);
+        EXPECT_EQ(Differences(Shown(), Expected(numbered), where), 0) << where;
+        RunTicks(1); // the look at the window above was an uncovering: one more frame
+        EXPECT_EQ(framesOver(3), 0u);
+    };
+    TMySprite* tile = Form->Tiles(34);
+    tile->PatternBase = tile->PatternBase >= 100 ? 33 : 133; // a highlight flipped, nothing else
+    showsTheBoard(false, "highlight");
+    Form->Tiles(35)->Y += 340; // a sprite moved (off the board: its cell shows black)
+    showsTheBoard(false, "moved");
+    Form->NumberedSetting = "1";
+    showsTheBoard(true, "numbers");
+    Form->DXDraw1->ApplyColorTable(Form->DXDraw1->ColorTable); // the palette written again
+    showsTheBoard(true, "palette");
+    LoadPlatformFunctionAs<TDirectDrawLoseAllSurfaces>("DDraw.dll", "DirectDrawLoseAllSurfaces")();
+    showsTheBoard(true, "lost"); // restored and cleared: drawn again, not left black
+    dx->update(); // uncovered
+    App->ProcessMessages();
+    showsTheBoard(true, "uncovered");
+    // The keyboard cursor, drawn over the frame picture, shows at the next frame as well.
+    QTest::keyClick(Form, Qt::Key_Right);
+    ASSERT_TRUE(Form->CursorShown());
+    EXPECT_EQ(framesOver(1), 1u);
+    EXPECT_GT(Differences(Shown(), Expected(true), where), 0); // the cursor's outline
+    RunTicks(1);
+    QTest::keyClick(Form, Qt::Key_Down);
+    EXPECT_EQ(framesOver(1), 1u);
+}
+
+} // namespace

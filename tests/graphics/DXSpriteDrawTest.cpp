@@ -69,6 +69,41 @@ protected:
     TSpriteEngine Engine;
 };
 
+// The engine tells whether a Draw now would paint other pixels than the last Draw: every change of
+// what the paint reads counts, whoever made it, and changes the paint cannot show do not.
+TEST_F(SpriteDraw, ChangedSeesEveryChangeThePaintWouldShowAndNothingElse) {
+    TImageSprite* a = Tile(&Engine, 10, 10, 0);
+    TImageSprite* b = Tile(&Engine, 100, 10, 1);
+    TImageSprite* off = Tile(&Engine, -200, 10, 2);
+    EXPECT_TRUE(Engine.Changed()); // nothing drawn yet
+    Engine.Draw();
+    EXPECT_FALSE(Engine.Changed());
+    const auto changes = [&](auto change) {
+        change();
+        const bool changed = Engine.Changed();
+        Engine.Draw();
+        return changed && !Engine.Changed();
+    };
+    EXPECT_TRUE(changes([&] { a->X = 11; }));
+    EXPECT_TRUE(changes([&] { b->Y = 9; }));
+    EXPECT_TRUE(changes([&] { b->PatternBase = 2; })); // as a highlight flips a tile
+    EXPECT_TRUE(changes([&] { b->FramePos = 1.5; }));
+    EXPECT_TRUE(changes([&] { a->Visible = false; }));
+    EXPECT_TRUE(changes([&] { a->Visible = true; }));
+    EXPECT_TRUE(changes([&] { a->Width = 20; }));
+    EXPECT_TRUE(changes([&] { a->Image = nullptr; }));
+    EXPECT_TRUE(changes([&] { Tile(&Engine, 200, 100); }));
+    EXPECT_TRUE(changes([&] { delete b; }));
+    TDirectDrawSurface other(Device.get());
+    other.SetSize(300, 200);
+    EXPECT_TRUE(changes([&] { Engine.SetSurface(&other); }));
+    EXPECT_TRUE(changes([&] { Engine.SetSurface(Back); }));
+    // The same pixels: a move within the pixel, a sprite moving about off the surface.
+    a->X = 11.4;
+    off->X = -300;
+    EXPECT_FALSE(Engine.Changed());
+}
+
 TEST_F(SpriteDraw, SetSurfaceTakesItsBoundsAndDetachingKeepsThem) {
     EXPECT_EQ(Engine.SurfaceBounds, Rect(0, 0, 600, 480));
     EXPECT_EQ(Engine.Width, 600);

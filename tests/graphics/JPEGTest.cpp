@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -28,6 +31,56 @@ std::size_t FrameHeaderAt(const Bytes& jpeg) {
     for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
         if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) return i + 5;
     return 0;
+}
+
+// A width x height colour picture with detail everywhere, compressed by the library itself.
+Bytes Compress(int width, int height, bool arithmetic, bool progressive) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    info.arith_code = arithmetic ? TRUE : FALSE;
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(std::size_t(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width * 3; ++x)
+            row[std::size_t(x)] = JSAMPLE((x * 7 + y * 13 + (x * y) % 31) & 0xFF);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+// Offset of the first start-of-frame marker's height field, of any coding (FF C0 to FF CF but not
+// the table and restart markers C4, C8, CC).
+std::size_t AnyFrameHeaderAt(const Bytes& jpeg) {
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] >= 0xC0 && jpeg[i + 1] <= 0xCF && jpeg[i + 1] != 0xC4 &&
+            jpeg[i + 1] != 0xC8 && jpeg[i + 1] != 0xCC)
+            return i + 5;
+    return 0;
+}
+
+void ClaimSize(Bytes& jpeg, int width, int height) {
+    const std::size_t at = AnyFrameHeaderAt(jpeg);
+    ASSERT_NE(at, 0u);
+    jpeg[at] = std::uint8_t(height >> 8);
+    jpeg[at + 1] = std::uint8_t(height);
+    jpeg[at + 2] = std::uint8_t(width >> 8);
+    jpeg[at + 3] = std::uint8_t(width);
 }
 
 std::string ErrorOf(TJPEGImage& image, const Bytes& bytes) {
@@ -117,6 +170,48 @@ TEST(JPEGReader, DamagedOrHostileDataIsRefusedAndThePictureKept) {
     stored[1] = 'T';
     expectRefused(StoredErrorOf(image, Bytes(stored.begin(), stored.begin() + 13)),
                   "Stream read error", "cut header");
+}
+
+// Arithmetic-coded data may end at a marker and the decoder then reads zero bits without a word;
+// data that ends well before the picture does is refused as Huffman data is.
+TEST(JPEGReader, DataEndingBeforeThePictureIsRefusedWhateverTheCoding) {
+    TJPEGImage image;
+    const Bytes arithmetic = Compress(64, 160, true, false);
+    const Bytes progressive = Compress(64, 160, true, true);
+    const Bytes huffman = Compress(64, 160, false, false);
+    // Whole pictures of each kind decode to the same pixels within a rounding step.
+    for (const Bytes* whole : {&arithmetic, &progressive, &huffman}) {
+        TJPEGImage other;
+        ASSERT_EQ(ErrorOf(other, *whole), "");
+        ASSERT_EQ(other.Width(), 64);
+        ASSERT_EQ(other.Height(), 160);
+        if (image.Empty()) image = other;
+        int worst = 0;
+        for (std::size_t i = 0; i < other.Pixels().size(); ++i)
+            worst = std::max(worst, std::abs(other.Pixels()[i] - image.Pixels()[i]));
+        EXPECT_LE(worst, 2);
+    }
+    const Bytes before = image.Pixels();
+
+    auto expectEndedEarly = [&](const Bytes& bytes, const char* why) {
+        EXPECT_EQ(ErrorOf(image, bytes),
+                  "JPEG picture cannot be read: Corrupt JPEG data: premature end of data segment")
+            << why;
+        EXPECT_EQ(image.Width(), 64) << why;
+        EXPECT_TRUE(image.Pixels() == before) << why;
+    };
+    // A header claiming 4096 rows over the data of a small picture, end marker and all.
+    for (const Bytes* whole : {&arithmetic, &progressive, &huffman}) {
+        Bytes claimed = *whole;
+        ClaimSize(claimed, 64, 4096);
+        expectEndedEarly(claimed, whole == &huffman        ? "huffman, claimed size"
+                                  : whole == &progressive ? "progressive, claimed size"
+                                                          : "arithmetic, claimed size");
+    }
+    // Cut in the middle of the data, the end marker put back.
+    Bytes cut(arithmetic.begin(), arithmetic.begin() + std::ptrdiff_t(arithmetic.size() / 2));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    expectEndedEarly(cut, "arithmetic, cut");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <QPointer>
 
 #include "display/DXClass.Forms.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 
 // A TDXForm of Width × Height with a display control of class TControl filling it: the control's
 // properties are set while it is loading and Loaded ends that, so, as in the program, the display

@@ -1,5 +1,7 @@
 // Every build of the display device's pixel loops (plain, SSE2, AVX2) gives the pixels a
 // pixel-by-pixel model of the copies gives, at the rows' ends too.
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -227,11 +229,15 @@ TEST_F(Kernels, EveryBuildBringsThePresentationUpToDate) {
             }
             Access(back, frame, true);
             ASSERT_EQ(primary->Blt(&screen, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
-            const QImage* image = Entry<TDirectDrawPresentation>("DirectDrawPresentation")(&window);
-            ASSERT_NE(image, nullptr);
+            QImage image;
+            QRegion changed;
+            ASSERT_EQ(Entry<TDirectDrawTakePresentation>("DirectDrawTakePresentation")(
+                          primary, &image, &changed),
+                      DD_OK);
+            ASSERT_FALSE(image.isNull());
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x)
-                    ASSERT_EQ(image->pixel(x, y), frame.At(x, y) | 0xFF000000u)
+                    ASSERT_EQ(image.pixel(x, y), frame.At(x, y) | 0xFF000000u)
                         << "change " << change << " at " << x << "," << y << " of width " << w;
         }
         primary->SetClipper(nullptr);

@@ -1,4 +1,0 @@
-// The component layers' message strings (kept in platform/rtl, shared with the sound layer).
-#pragma once
-
-#include "platform/rtl/DXConsts.h"
