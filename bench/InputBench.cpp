@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "display/DXClass.Timer.h"
-#include "display/DXDraws.h"
+#include "display/DXDraws.Control.h"
 #include "game/MainForm.h"
 #include "platform/ui/Forms.h"
 
