@@ -24,9 +24,12 @@ TEST_PACKAGES = clang libclang-rt-14-dev ccache \
            dpkg-dev desktop-file-utils appstream lintian
 PACKAGES = $(RUN_PACKAGES) $(TEST_PACKAGES)
 
+# Only the benchmarks need these: the peer game bench/present_cpu.sh measures beside the program.
+BENCH_PACKAGES = sgt-puzzles
+
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps deps-run deps-test build run test asan fuzz bench assets package clean
+.PHONY: deps deps-run deps-test bench-deps build run test asan fuzz bench assets package clean
 
 # Installs whichever of the listed packages are missing: directly as root, through sudo otherwise.
 define install_missing
@@ -57,6 +60,9 @@ deps-test: deps-run
 	$(call install_missing,$(TEST_PACKAGES))
 
 deps: deps-test
+
+bench-deps: deps-test
+	$(call install_missing,$(BENCH_PACKAGES))
 
 $(BUILD)/build.ninja: CMakeLists.txt
 	$(call check_owner,$(BUILD))
@@ -94,13 +100,14 @@ fuzz: deps-test
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh $(FUZZ_BUILD)/bin
 
-bench: deps-test
+bench: bench-deps
 	$(call check_owner,$(BENCH_BUILD))
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BENCH=ON -DZELVAN_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/frame_bench
 	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$(mktemp -d) $(BENCH_BUILD)/bin/startup_bench
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/sound_bench
+	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bin/input_bench
 	bench/present_cpu.sh $(BENCH_BUILD)/bin
 
 assets: build

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Measures the running program under Xvfb: CPU of the program and of the X server at rest and
-# during a scripted drag, frames per second against the refresh rate, peak memory, and the frame
-# micro-benchmarks; prints one table.
+# during a scripted drag, frames per second against the refresh rate, peak memory, the time to its
+# first window, and the frame micro-benchmarks; prints one table. A peer game, started the same
+# way on its own X server, gets a row of its own (at rest only).
 #
 #   bench/present_cpu.sh BIN_DIR [LABEL BIN_DIR]...
 #
 # Each BIN_DIR holds a built program (zelvan, ddraw.so, ...); with several, they run one after the
 # other under the same conditions and appear side by side. SECONDS_PER_STATE (default 10) sets the
-# length of each measuring window.
+# length of each measuring window. PEER (default /usr/games/sgt-sixteen, from the Debian package
+# sgt-puzzles) is the peer; PEER=none leaves its row out.
 set -euo pipefail
 
 WINDOW_SECONDS=${SECONDS_PER_STATE:-10}
@@ -60,6 +62,39 @@ measure() {
     fi
 }
 
+# Waits for the first visible window of process $1 and prints the seconds since $2 (date +%s%N);
+# empty when none appeared within 60 s.
+first_window() {
+    local pid=$1 start=$2 now
+    for _ in $(seq 3000); do
+        if xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; then
+            now=$(date +%s%N)
+            awk -v d=$((now - start)) 'BEGIN { printf "%.2f", d / 1e9 }'
+            return
+        fi
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.02
+    done
+}
+
+# Starts an X server of its own on a free display and exports DISPLAY.
+start_x() {
+    local display=""
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do display=$(cat "$work/display" 2>/dev/null) && [ -n "$display" ] && break; sleep 0.1; done
+    [ -n "$display" ] || die "Xvfb did not start"
+    export DISPLAY=":$display"
+}
+
+stop_all() {
+    kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
+    kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=""
+}
+
+peak_memory() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+
 # Presses on row 5 of the board and moves it back and forth across five cells until killed.
 drag() {
     local window=$1 y=258 x
@@ -73,19 +108,16 @@ drag() {
 }
 
 run_one() {
-    local bin=$1 display=""
-    # The server picks a free display number and writes it to the file.
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do display=$(cat "$work/display" 2>/dev/null) && [ -n "$display" ] && break; sleep 0.1; done
-    [ -n "$display" ] || die "Xvfb did not start"
-    export DISPLAY=":$display"
+    local bin=$1 start
+    start_x
     mkdir -p "$work/config"
     rm -f "$work/counters"
+    start=$(date +%s%N)
     XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb ZELVAN_DDRAW_COUNTERS="$work/counters" \
         "$bin/zelvan" >"$work/app.log" 2>&1 &
     app_pid=$!
+    FIRST=$(first_window "$app_pid" "$start")
+    [ -n "$FIRST" ] || FIRST=-
     # The splash may come first; the main window is the one with the program's full title.
     local window
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -1) || true
@@ -109,9 +141,8 @@ run_one() {
     xdotool mouseup 1 || true
 
     HZ=$(refresh)
-    HWM=$(awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$app_pid/status")
-    kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
-    kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=""
+    HWM=$(peak_memory "$app_pid")
+    stop_all
 
     # The frame micro-benchmarks of the same build, when it has them.
     BM_WHOLE=- BM_OWN=-
@@ -126,20 +157,54 @@ run_one() {
     fi
 }
 
+# The peer at rest, started as the program is: its own X server, a fresh configuration.
+run_peer() {
+    local start
+    start_x
+    mkdir -p "$work/peer-config"
+    rm -f "$work/counters"
+    start=$(date +%s%N)
+    XDG_CONFIG_HOME="$work/peer-config" "$PEER_COMMAND" >"$work/peer.log" 2>&1 &
+    app_pid=$!
+    FIRST=$(first_window "$app_pid" "$start")
+    [ -n "$FIRST" ] || { cat "$work/peer.log" >&2; die "the peer's window did not appear within 60 s"; }
+    sleep 4 # settle, as for the program
+    measure
+    REST_APP=$CPU_APP REST_X=$CPU_X
+    HWM=$(peak_memory "$app_pid")
+    stop_all
+}
+
+FORMAT='%-10s %9s %8s %10s %9s %9s %11s %9s %9s %8s %12s %11s'
 rows=()
 for i in "${!dirs[@]}"; do
     echo "present_cpu: measuring ${labels[$i]} (${dirs[$i]}), load: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
     run_one "${dirs[$i]}"
-    rows+=("$(printf '%-10s %9s %8s %10s %9s %9s %11s %9s %9s %12s %11s' "${labels[$i]}" \
-        "$REST_APP" "$REST_X" "$REST_FPS" "$DRAG_APP" "$DRAG_X" "$DRAG_FPS" "$HZ" "$HWM" "$BM_WHOLE" "$BM_OWN")")
+    rows+=("$(printf "$FORMAT" "${labels[$i]}" \
+        "$REST_APP" "$REST_X" "$REST_FPS" "$DRAG_APP" "$DRAG_X" "$DRAG_FPS" "$HZ" "$HWM" "$FIRST" "$BM_WHOLE" "$BM_OWN")")
 done
+
+PEER_COMMAND=${PEER:-/usr/games/sgt-sixteen}
+if [ "$PEER_COMMAND" = none ]; then
+    :
+elif ! command -v "$PEER_COMMAND" >/dev/null; then
+    echo "present_cpu: the peer $PEER_COMMAND is not installed (Debian package sgt-puzzles); its row is left out" >&2
+else
+    echo "present_cpu: measuring the peer $PEER_COMMAND, load: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    run_peer
+    rows+=("$(printf "$FORMAT" peer \
+        "$REST_APP" "$REST_X" - - - - - "$HWM" "$FIRST" - -)")
+fi
 
 echo
 echo "CPU in % of one core over ${WINDOW_SECONDS}-second windows; fps: frames presented per second /"
-echo "of those, frames that changed the window (repaints asked of the window system)."
-printf '%-10s %9s %8s %10s %9s %9s %11s %9s %9s %12s %11s\n' build "rest:app" "rest:X" "rest:fps" \
-    "drag:app" "drag:X" "drag:fps" "refresh" "VmHWM/MB" "WholeFrame" "FrameOwn"
-printf '%-10s %9s %8s %10s %9s %9s %11s %9s %9s %12s %11s\n' "" "%" "%" "" "%" "%" "" "Hz" "" "us" "us"
+echo "of those, frames that changed the window (repaints asked of the window system); first: seconds"
+echo "from the start to the first visible window (the program's is its splash)."
+[ "$PEER_COMMAND" = none ] || echo "peer: $PEER_COMMAND at rest (a game dealt, nothing moving)"
+printf "$FORMAT\n" build "rest:app" "rest:X" "rest:fps" \
+    "drag:app" "drag:X" "drag:fps" "refresh" "VmHWM/MB" "first" "WholeFrame" "FrameOwn"
+printf "$FORMAT\n" "" "%" "%" "" "%" "%" "" "Hz" "" "s" "us" "us"
 for row in "${rows[@]}"; do echo "$row"; done
-echo "targets:   rest:app <= 2, rest:X <= 1, drag:app <= 8, drag:fps = refresh, VmHWM <= 80 MB"
+echo "targets:   rest:app <= 0.3 and no worse than the peer, rest:X = 0.0, drag:app <= 3,"
+echo "           drag:fps = refresh, VmHWM <= 40 MB"
 echo "load after: $(uptime)"

@@ -2,11 +2,8 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "platform/ddraw/DDraw.Blit.h"
+#include "platform/ddraw/DDraw.Kernels.h"
 
 namespace ddraw {
 
@@ -49,41 +46,6 @@ inline void Write(uint8_t* p, int bytes, DWORD v) {
     default:
         p[0] = static_cast<uint8_t>(v);
         break;
-    }
-}
-
-// Keyed row copy for 32-bit pixels: every source pixel whose colour bits differ from the key
-// replaces the destination pixel.
-void KeyedRow32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i vkey = _mm_set1_epi32(static_cast<int>(key));
-    const __m128i vmask = _mm_set1_epi32(0x00FFFFFF);
-    for (; i + 8 <= n; i += 8) {
-        __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
-        __m128i k0 = _mm_cmpeq_epi32(_mm_and_si128(s0, vmask), vkey);
-        __m128i k1 = _mm_cmpeq_epi32(_mm_and_si128(s1, vmask), vkey);
-        int m0 = _mm_movemask_epi8(k0), m1 = _mm_movemask_epi8(k1);
-        if ((m0 & m1) == 0xFFFF) continue; // all eight see-through
-        __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 4));
-        d0 = _mm_or_si128(_mm_and_si128(k0, d0), _mm_andnot_si128(k0, s0));
-        d1 = _mm_or_si128(_mm_and_si128(k1, d1), _mm_andnot_si128(k1, s1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), d0);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 4), d1);
-    }
-#endif
-    for (; i < n; ++i) {
-        uint32_t v = s[i];
-        if ((v & 0x00FFFFFFu) != key) d[i] = v;
-    }
-}
-
-template <typename T> void KeyedRow(T* d, const T* s, int n, T key) {
-    for (int i = 0; i < n; ++i) {
-        T v = s[i];
-        if (v != key) d[i] = v;
     }
 }
 
@@ -131,76 +93,16 @@ const KeySpans* SpansFor(const Surface& src, DWORD key) {
 
 } // namespace
 
-namespace {
-void OpaqueRow32Plain(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-    for (int i = 0; i < n; ++i)
-        d[i] = s[i] | 0xFF000000u;
-}
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void OpaqueRow32Wide(uint32_t* __restrict d,
-                                                     const uint32_t* __restrict s, int n) {
-    for (int i = 0; i < n; ++i)
-        d[i] = s[i] | 0xFF000000u;
-}
-#endif
-} // namespace
-
 void OpaqueRow32(uint32_t* d, const uint32_t* s, int n) {
-#if defined(__x86_64__) && defined(__GNUC__)
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide) {
-        OpaqueRow32Wide(d, s, n);
-        return;
-    }
-#endif
-    OpaqueRow32Plain(d, s, n);
+    Kernels().Opaque32(d, s, n);
 }
-
-namespace {
-// Whether 16 pixels of d differ anywhere from s (top byte set).
-inline bool BlockDiffers(const uint32_t* d, const uint32_t* s) {
-#if defined(__SSE2__)
-    const __m128i top = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    __m128i diff = _mm_setzero_si128();
-    for (int k = 0; k < 16; k += 4) {
-        const __m128i a =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)), top);
-        diff = _mm_or_si128(
-            diff, _mm_xor_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + k))));
-    }
-    return _mm_movemask_epi8(_mm_cmpeq_epi32(diff, _mm_setzero_si128())) != 0xFFFF;
-#else
-    uint32_t diff = 0;
-    for (int k = 0; k < 16; ++k)
-        diff |= (s[k] | 0xFF000000u) ^ d[k];
-    return diff != 0;
-#endif
-}
-// Index of the first pixel of d that differs from s (top byte set), or n.
-int FirstChange(const uint32_t* d, const uint32_t* s, int n) {
-    int i = 0;
-    while (i + 16 <= n && !BlockDiffers(d + i, s + i))
-        i += 16;
-    while (i < n && (s[i] | 0xFF000000u) == d[i])
-        ++i;
-    return i;
-}
-// One past the last pixel of d in [from, n) that differs from s; from when none does.
-int EndOfChange(const uint32_t* d, const uint32_t* s, int from, int n) {
-    int j = n;
-    while (j - 16 >= from && !BlockDiffers(d + j - 16, s + j - 16))
-        j -= 16;
-    while (j > from && (s[j - 1] | 0xFF000000u) == d[j - 1])
-        --j;
-    return j;
-}
-} // namespace
 
 bool UpdateRow32(uint32_t* d, const uint32_t* s, int n, int& first, int& last) {
-    first = FirstChange(d, s, n);
+    const RowKernels& k = Kernels();
+    first = k.FirstChange32(d, s, n);
     if (first == n) return false;
-    last = EndOfChange(d, s, first, n);
-    OpaqueRow32(d + first, s + first, last - first);
+    last = k.EndOfChange32(d, s, first, n);
+    k.Opaque32(d + first, s + first, last - first);
     return true;
 }
 
@@ -237,6 +139,8 @@ void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box
         }
     }
     const bool upward = &dst == &src && dy > s.t;
+    const DWORD mask = src.PixelFormat().ColourMask();
+    const RowKernels& k = Kernels();
     for (int i = 0; i < s.H(); ++i) {
         int r = upward ? s.H() - 1 - i : i;
         uint8_t* d = dst.Row(dy + r) + dx * bytes;
@@ -245,27 +149,24 @@ void CopyKeyed(const Surface& dst, int dx, int dy, const Surface& src, const Box
             // Same row, moving right: go from the right end so nothing is read after being written.
             for (int x = s.W() - 1; x >= 0; --x) {
                 DWORD v = Read(p + x * bytes, bytes);
-                if (v != key) Write(d + x * bytes, bytes, v);
+                if ((v & mask) != key) Write(d + x * bytes, bytes, v);
             }
             continue;
         }
         switch (bytes) {
         case 4:
-            KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(p), s.W(),
-                       key);
+            k.Keyed32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(p), s.W(),
+                      key);
+            break;
+        case 3:
+            k.Keyed24(d, p, s.W(), key);
             break;
         case 2:
-            KeyedRow(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(p), s.W(),
-                     static_cast<uint16_t>(key));
-            break;
-        case 1:
-            KeyedRow(d, p, s.W(), static_cast<uint8_t>(key));
+            k.Keyed16(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(p), s.W(),
+                      static_cast<uint16_t>(key));
             break;
         default:
-            for (int x = 0; x < s.W(); ++x) {
-                DWORD v = Read(p + x * 3, 3);
-                if (v != key) Write(d + x * 3, 3, v);
-            }
+            k.Keyed8(d, p, s.W(), static_cast<uint8_t>(key));
         }
     }
 }

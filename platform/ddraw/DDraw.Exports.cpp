@@ -1,6 +1,7 @@
 // The entry points the module exports: device creation, driver enumeration, what a primary
-// surface presented, and the fault seams.
+// surface presented, the fault seams and the choice of the pixel loops.
 #include "platform/ddraw/DDraw.Device.h"
+#include "platform/ddraw/DDraw.Kernels.h"
 #include "platform/ddraw/DDraw.Presentation.h"
 #include "platform/ddraw/DDraw.Surface.h"
 
@@ -80,6 +81,12 @@ DDRAW_API DWORD DirectDrawGetFaults() {
 }
 DDRAW_API void DirectDrawLoseAllSurfaces() {
     LoseSurfaces(nullptr);
+}
+DDRAW_API DWORD DirectDrawSetKernels(DWORD kernels) {
+    const KernelLevel wanted = kernels >= DDKERNELS_AVX2 ? KernelLevel::Avx2
+                               : kernels == DDKERNELS_SSE2 ? KernelLevel::Sse2
+                                                           : KernelLevel::Plain;
+    return static_cast<DWORD>(SetKernelLevel(wanted));
 }
 
 } // extern "C"

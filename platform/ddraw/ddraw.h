@@ -465,6 +465,11 @@ DDRAW_API void DirectDrawSetFaults(DWORD faults);
 DDRAW_API DWORD DirectDrawGetFaults();
 // Marks every existing surface of every device lost (as a display mode change would).
 DDRAW_API void DirectDrawLoseAllSurfaces();
+// Chooses the build of the pixel loops: DDKERNELS_PLAIN, DDKERNELS_SSE2 or DDKERNELS_AVX2 (the
+// best this processor runs is in force at start, or the one the environment variable
+// ZELVAN_DDRAW_KERNELS names: plain, sse2 or avx2). A build the processor cannot run gives the
+// best one below it; returns the build now in force. Every build gives the same pixels.
+DDRAW_API DWORD DirectDrawSetKernels(DWORD kernels);
 // For measurements of the running program: with the environment variable ZELVAN_DDRAW_COUNTERS
 // naming a file, the module writes there, about once a second, the number of presentations, how
 // many of them changed a window, the refresh rate and a time stamp ("presented N", "changed N",
@@ -483,3 +488,8 @@ using TDirectDrawTakePresentation = decltype(&DirectDrawTakePresentation);
 using TDirectDrawSetFaults = decltype(&DirectDrawSetFaults);
 using TDirectDrawGetFaults = decltype(&DirectDrawGetFaults);
 using TDirectDrawLoseAllSurfaces = decltype(&DirectDrawLoseAllSurfaces);
+using TDirectDrawSetKernels = decltype(&DirectDrawSetKernels);
+
+constexpr DWORD DDKERNELS_PLAIN = 0;
+constexpr DWORD DDKERNELS_SSE2 = 1;
+constexpr DWORD DDKERNELS_AVX2 = 2;
