@@ -1,5 +1,7 @@
 // Wave data: RIFF "WAVE" parsing and writing, and the block-wise sample memory of TWave.
 #include "sound/Wave.h"
+#include "sound/Wave.Stream.h"
+#include "sound/Wave.StreamError.h"
 
 #include <algorithm>
 #include <climits>

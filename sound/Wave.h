@@ -6,15 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
-
-// Malformed or misused wave streams: "Wave is invalid", "Format is invalid",
-// "Stream has already been opened", "Stream not opend".
-class EWaveStreamError : public Exception {
-public:
-    using Exception::Exception;
-};
 
 // The format record at the head of a "fmt " chunk, decoded (little-endian on disk). cbSize is 0
 // when the block is only the 16-byte PCM record.
@@ -29,43 +21,6 @@ struct TWaveFormatEx {
 };
 
 constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
-
-// The RIFF form of a wave over another stream. Reading parses the chunks once at Open and then
-// hands out the sample bytes; writing emits a placeholder header that Close completes. The wave
-// form starts where the stream stands when the TWaveStream is made. A short read raises
-// EReadError "Stream read error".
-class TWaveStream {
-public:
-    explicit TWaveStream(TStream& stream);
-    TWaveStream(const TWaveStream&) = delete;
-    TWaveStream& operator=(const TWaveStream&) = delete;
-    ~TWaveStream();
-
-    // Reading: checks "RIFF" … "WAVE", walks the chunks and keeps the last "fmt " and "data".
-    void Open();
-    // Writing: the format block must not be empty ("Format is invalid").
-    void OpenWrite(const std::vector<std::uint8_t>& format);
-    // Finishes a written stream (RIFF length and data size); a read stream just closes.
-    void Close();
-
-    const std::vector<std::uint8_t>& Format() const { return FFormat; }
-    std::int64_t DataSize() const { return FDataSize; }
-    // Copies up to count sample bytes from the current sample position; returns how many.
-    std::int64_t ReadSamples(void* buffer, std::int64_t count);
-    void WriteSamples(const void* buffer, std::int64_t count);
-
-private:
-    void CheckOpen() const;
-    TStream& FStream;
-    std::int64_t FStart = 0;
-    bool FOpened = false;
-    bool FReading = false;
-    std::vector<std::uint8_t> FFormat;
-    std::int64_t FDataSize = 0;
-    std::int64_t FDataStart = 0;
-    std::int64_t FDataHeader = 0;
-    std::int64_t FPosition = 0;
-};
 
 // One sound: its format block and samples. The sample memory grows and shrinks in whole blocks
 // of DataBlock bytes, so small size changes do not reallocate.

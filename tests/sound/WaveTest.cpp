@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "sound/Wave.h"
+#include "sound/Wave.Stream.h"
+#include "sound/Wave.StreamError.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
