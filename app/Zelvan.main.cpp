@@ -28,7 +28,7 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(argv[1], "--help") == 0) {
-        std::printf("Usage: zelvan [--help | --version]; the game is played with the mouse, "
+        std::printf("Usage: zelvan [--help | --version]; the game is played with the mouse or the keys, "
                     "see zelvan(6).\n");
         return 0;
     }
