@@ -89,6 +89,9 @@ void TCustomDXTimer::Stop() {
 void TCustomDXTimer::Resume() {
     FLastTickTime = TimeGetTime();
     FRateWindowStart = FLastTickTime;
+    FLastFrameTime = FLastTickTime;
+    // Asked of the screen once here rather than on every sleep.
+    FFramePeriod = FramePeriod();
     if (Application) {
         Application->OnIdle = [this](QObject* Sender, bool& Done) { IdleTick(Sender, Done); };
         Application->IdleOwner = this;
@@ -114,6 +117,11 @@ int TCustomDXTimer::FramePeriod() const {
     return static_cast<int>(std::lround(1000.0 / rate));
 }
 
+int TCustomDXTimer::WakeDelay() const {
+    return FLastTickTime - FLastFrameTime >= static_cast<uint32_t>(RestAfter) ? RestPeriod
+                                                                              : FFramePeriod;
+}
+
 void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
     Done = false;
     const uint32_t now = TimeGetTime();
@@ -132,13 +140,16 @@ void TCustomDXTimer::IdleTick(QObject*, bool& Done) {
     }
     FWaitRequested = false;
     HandleTimer(lag > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(lag));
-    if (FWaitRequested) {
-        FWaitRequested = false;
-        // Still running (the handler may have stopped the timer): sleep until the next refresh.
-        if (Running()) {
-            Done = true;
-            FWake->start(FramePeriod());
-        }
+    if (!FWaitRequested) {
+        FLastFrameTime = now;
+        return;
+    }
+    FWaitRequested = false;
+    // Still running (the handler may have stopped the timer): sleep until the next refresh, or
+    // longer when nothing has been drawn for a while.
+    if (Running()) {
+        Done = true;
+        FWake->start(WakeDelay());
     }
 }
 

@@ -49,8 +49,15 @@ public:
     // wake-up message brings the next tick (any other message brings it sooner). The timer keeps
     // running; the request holds for the tick being handled only.
     void WaitForNextFrame() { FWaitRequested = true; }
-    // Milliseconds the idle loop sleeps after such a tick: one refresh period of the screen.
+    // One refresh period of the screen, in milliseconds.
     int FramePeriod() const;
+    // Milliseconds the idle loop sleeps after such a tick: the refresh period measured when the
+    // timer last resumed, or RestPeriod once no tick has made a frame for RestAfter milliseconds.
+    // Messages still end the sleep at once, so input is answered as quickly; only a change that
+    // comes with no message at all (a sprite moving by itself after a long rest) waits longer.
+    int WakeDelay() const;
+    static constexpr int RestAfter = 1000;
+    static constexpr int RestPeriod = 100;
 
 protected:
     virtual void HandleActivate();
@@ -75,6 +82,8 @@ private:
     uint32_t FRateWindowStart = 0;
     int FHook = 0;
     bool FWaitRequested = false;
+    int FFramePeriod = 16;        // FramePeriod() as of the last Resume
+    uint32_t FLastFrameTime = 0;  // the last tick that made a frame, or the last Resume
     class QTimer* FWake = nullptr; // child of this timer
 
 };

@@ -91,6 +91,39 @@ TEST_F(TimerTest, ATickWithoutAFrameLetsTheLoopSleepUntilTheNextRefresh) {
     EXPECT_FALSE(Timer->Running());
 }
 
+// After a second of ticks that made no frame the loop sleeps longer between ticks; the first tick
+// that makes a frame, and a restart, bring back one tick per refresh.
+TEST_F(TimerTest, ASecondWithoutAFrameLengthensTheSleepUntilTheNextFrame) {
+    bool still = true;
+    Timer->OnTimer = [this, &still](QObject*, int lag) {
+        Lags.push_back(lag);
+        if (still) Timer->WaitForNextFrame();
+    };
+    StartAt(1000, 0);
+    const int refresh = Timer->FramePeriod();
+    EXPECT_TRUE(IdleAt(1500));
+    EXPECT_EQ(Timer->WakeDelay(), refresh);
+    EXPECT_TRUE(IdleAt(1999)); // not yet a whole second since the start
+    EXPECT_EQ(Timer->WakeDelay(), refresh);
+    EXPECT_TRUE(IdleAt(2000));
+    EXPECT_EQ(Timer->WakeDelay(), TCustomDXTimer::RestPeriod);
+    EXPECT_TRUE(IdleAt(2100));
+    EXPECT_EQ(Timer->WakeDelay(), TCustomDXTimer::RestPeriod);
+    EXPECT_EQ(Lags.size(), 4u); // every wake still ticks
+
+    still = false;
+    EXPECT_FALSE(IdleAt(2150)); // a frame: the loop keeps going
+    still = true;
+    EXPECT_TRUE(IdleAt(2160));
+    EXPECT_EQ(Timer->WakeDelay(), refresh);
+    EXPECT_TRUE(IdleAt(3200));
+    EXPECT_EQ(Timer->WakeDelay(), TCustomDXTimer::RestPeriod);
+    State(Qt::ApplicationInactive, 3300);
+    State(Qt::ApplicationActive, 5000); // resuming counts as a fresh start
+    EXPECT_TRUE(IdleAt(5016));
+    EXPECT_EQ(Timer->WakeDelay(), refresh);
+}
+
 TEST_F(TimerTest, LongerIntervalCountsWholeIntervalsDropsTheRemainderAndSurvivesTheClockWrap) {
     StartAt(0, 50);
     EXPECT_FALSE(IdleAt(49)); // Done is cleared even when no tick follows

@@ -85,6 +85,8 @@ TEST_F(DialogLayout, EveryDialogCarriesTheGameIconInEverySize) {
     for (TDialogForm* dialog : std::initializer_list<TDialogForm*>{&record, &options, &help, &winner}) {
         SCOPED_TRACE(dialog->windowTitle().toStdString());
         const QIcon icon = dialog->windowIcon();
+        // One icon for all windows: its decoded pictures are held once, not once per window.
+        EXPECT_EQ(icon.cacheKey(), record.windowIcon().cacheKey());
         for (int size : {16, 32, 48, 64, 128, 256}) {
             EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
             EXPECT_EQ(icon.pixmap(size, size).size(), QSize(size, size)) << size;
