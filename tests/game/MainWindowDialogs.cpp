@@ -1,5 +1,6 @@
 // The main window with its dialogs: OPTIONS and HELP open them; stored names show as plain text.
 #include "tests/game/MainWindowHarness.h"
+#include "tests/support/InsideModal.h"
 
 #include "controls/brixColorButton.h"
 #include "shell/Help.h"
@@ -46,21 +47,8 @@ protected:
     // it.
     void ClickAndThen(TbrixColorButton* button, QWidget* dialog,
                       const std::function<void()>& Steps) {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!ran && dialog->isVisible()) {
-                ran = true;
-                Steps();
-            }
-        });
-        poll.start(5);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, dialog, [dialog] { dialog->close(); });
-        guard.start(10000);
-        Click(button);
-        EXPECT_TRUE(ran) << "the dialog did not open";
+        EXPECT_TRUE(RunInsideModalOf(dialog, [this, button] { Click(button); }, Steps))
+            << "the dialog did not open";
     }
 };
 

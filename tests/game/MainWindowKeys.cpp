@@ -2,6 +2,7 @@
 // accessibility tools read it.
 #include "tests/game/MainWindowHarness.h"
 #include "tests/support/DialogKeys.h"
+#include "tests/support/InsideModal.h"
 
 #include "controls/brixColorButton.h"
 #include "shell/Help.h"
@@ -45,21 +46,7 @@ protected:
     // dialog still open ten seconds later is closed, so a fault fails instead of hanging. Returns
     // whether the dialog came up.
     bool KeyOpens(Qt::Key Key, QWidget* Dialog, const std::function<void()>& Steps) {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!ran && Dialog->isVisible()) {
-                ran = true;
-                Steps();
-            }
-        });
-        poll.start(5);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, Dialog, [Dialog] { Dialog->close(); });
-        guard.start(10000);
-        PressKey(Form, Key);
-        return ran;
+        return RunInsideModalOf(Dialog, [this, Key] { PressKey(Form, Key); }, Steps);
     }
 
     int Deals = 0;
