@@ -146,9 +146,15 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
             parentWidget()->update(QRegion(parentWidget()->rect()) - QRegion(geometry()));
     }
     QPainter painter(this);
-    if (!FScreen.isNull()) {
-        for (const QRect& r : Event->region())
-            painter.drawImage(r.topLeft(), FScreen, r);
+    // Painted straight from the presentation's pixels and let go of at the end of the paint, so
+    // the next frame writes into them without a copy.
+    const QImage screen = Screen();
+    if (!screen.isNull()) {
+        const QRegion outside = Event->region() - screen.rect();
+        for (const QRect& r : Event->region() & screen.rect())
+            painter.drawImage(r.topLeft(), screen, r);
+        for (const QRect& r : outside)
+            painter.fillRect(r, Qt::black);
     } else {
         painter.fillRect(Event->rect(),
                          QColor(GetRValue(ColorToRGB(FColor)), GetGValue(ColorToRGB(FColor)),
@@ -173,27 +179,13 @@ QRegion VisiblePart(QWidget* Control, const QRegion& Changed) {
 }
 } // namespace
 
+QImage TCustomDXDraw::Screen() const {
+    return FDriver ? FDriver->PresentedImage() : QImage();
+}
+
 void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed) {
     if (Image.isNull() || Changed.isEmpty()) return;
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (FScreen.size() != size) {
-        QImage fresh(size, QImage::Format_RGB32);
-        fresh.fill(0xFF000000u);
-        if (!FScreen.isNull()) {
-            QPainter keep(&fresh);
-            keep.setCompositionMode(QPainter::CompositionMode_Source);
-            keep.drawImage(0, 0, FScreen);
-        }
-        FScreen = std::move(fresh);
-    }
-    const QRegion changed = Changed & FScreen.rect() & Image.rect();
-    for (const QRect& r : changed) {
-        const int bytes = r.width() * 4;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            std::memcpy(FScreen.scanLine(y) + r.left() * 4, Image.constScanLine(y) + r.left() * 4,
-                        static_cast<size_t>(bytes));
-    }
-    const QRegion visible = VisiblePart(this, changed);
+    const QRegion visible = VisiblePart(this, Changed & rect() & Image.rect());
     if (!visible.isEmpty()) update(visible);
 }
 

@@ -170,9 +170,11 @@ public:
     // Whether the next frame must be drawn even if nothing drawn on the back surface moved: the
     // surfaces were built, resized, lost or restored, the palette changed or the window was
     // uncovered since the last Flip that presented. The control sets it in the operations that
-    // make those changes; a presenting Flip clears it. The window's pixels as last presented.
+    // make those changes; a presenting Flip clears it.
     bool FrameDue() const { return FFrameDue; }
-    const QImage& Screen() const { return FScreen; }
+    // The window's pixels as last presented (null without a display). They are the device's own
+    // memory, which every paint shows: let go of the image before the next Flip.
+    QImage Screen() const;
 
     // ---- Operations
     void Initialize();
@@ -240,8 +242,7 @@ private:
     void TakeSystemMemoryFromDriver();
     // What the driver is told of this control when the display is built.
     TDXDrawDriverSetup DriverSetup() const;
-    // Copies the changed part of what the device presented into the window's pixels and asks for
-    // the visible part of it to be repainted.
+    // Asks for the visible part of what the device's presentation changed to be repainted.
     void ShowPresented(const QImage& Image, const QRegion& Changed);
 
     std::vector<TListener> FNotifyEventList;
@@ -269,8 +270,6 @@ private:
     // A frame changed the window's pixels since the last paint; that paint only shows it.
     bool FPresented = false;
     bool FFrameDue = true;
-    // The window's pixels as last presented: what every paint shows.
-    QImage FScreen;
 };
 
 // The display control as placed on a form.

@@ -46,7 +46,8 @@ void TDXDrawDriver::MakePalette(DWORD Caps) {
     FPalette->CreatePalette(Caps, FSetup.Palette.data());
 }
 
-void TDXDrawDriver::TakePresentation(TDXDrawFlipResult& Result) const {
+namespace {
+TDirectDrawTakePresentation TakeFunction() {
     static const TDirectDrawTakePresentation take = [] {
         try {
             return LoadPlatformFunctionAs<TDirectDrawTakePresentation>(
@@ -55,8 +56,20 @@ void TDXDrawDriver::TakePresentation(TDXDrawFlipResult& Result) const {
             return TDirectDrawTakePresentation{};
         }
     }();
-    if (take && FPrimary && FPrimary->SurfaceInterface())
+    return take;
+}
+} // namespace
+
+void TDXDrawDriver::TakePresentation(TDXDrawFlipResult& Result) const {
+    if (const auto take = TakeFunction(); take && FPrimary && FPrimary->SurfaceInterface())
         take(FPrimary->SurfaceInterface(), &Result.Image, &Result.Changed);
+}
+
+QImage TDXDrawDriver::PresentedImage() const {
+    QImage image;
+    if (const auto take = TakeFunction(); take && FPrimary && FPrimary->SurfaceInterface())
+        take(FPrimary->SurfaceInterface(), &image, nullptr);
+    return image;
 }
 
 // ---- TDXDrawDriverBlt --------------------------------------------------------------------------

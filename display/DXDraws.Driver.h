@@ -69,6 +69,9 @@ public:
     TDirectDrawPalette* Palette() const { return FPalette.get(); }
     // The back surface landed in system memory (the control shows it as doSystemMemory).
     bool SystemMemory() const { return FSystemMemory; }
+    // The window's pixels as the primary surface last presented them (null before any), sharing
+    // the device's memory: to be let go of before the next Flip, or that Flip copies them.
+    QImage PresentedImage() const;
 
 protected:
     // A palette of the set-up's entries with the given capabilities; a refused palette is

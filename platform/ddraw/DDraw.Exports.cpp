@@ -67,9 +67,12 @@ DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context
 DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
                                              QRegion* changed) {
     auto* surface = dynamic_cast<Surface*>(primary);
-    if (!image || !changed) return DDERR_INVALIDPARAMS;
+    if (!image) return DDERR_INVALIDPARAMS;
     if (!surface || !surface->IsPrimary()) return DDERR_INVALIDOBJECT;
-    surface->Shown().Take(*image, *changed);
+    if (changed)
+        surface->Shown().Take(*image, *changed);
+    else
+        *image = surface->Shown().Pixels();
     return DD_OK;
 }
 

@@ -21,6 +21,8 @@ public:
     // The window's pixels (sharing memory until the caller lets go of them) and what changed
     // since the last call; the changed region starts empty again.
     void Take(QImage& image, QRegion& changed);
+    // The window's pixels alone (sharing memory as above); what changed stays to be taken.
+    const QImage& Pixels() const { return Image; }
 
 private:
     // Sizes the image to the window's client area, keeping what it showed.

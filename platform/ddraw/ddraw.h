@@ -453,7 +453,9 @@ DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context
 // What a primary surface presented: the window's pixels as the copies onto it left them (32-bit;
 // the image shares the device's memory until the caller lets go of it, so keep what is needed and
 // release it before the next copy), and the part of them changed since the last call, in window
-// pixels. The region starts empty again. Before any presentation both come back empty.
+// pixels. The region starts empty again. Before any presentation both come back empty. With
+// changed null only the image is handed out and the changed region is kept for the next call, so
+// a window can paint from the presented pixels without a copy of its own.
 // DDERR_INVALIDOBJECT for a surface that is not a primary surface.
 DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
                                              QRegion* changed);
