@@ -122,10 +122,13 @@ QString ScratchTemplate() {
                 chosen = candidate;
                 break;
             }
-        // A save killed while making its contents leaves its folder behind.
+        // A save killed while making its contents leaves its folder behind. The names are matched
+        // here rather than with a name filter, which would build a pattern matcher (and its
+        // compiled code) for the whole run just for this one look at the folder.
         const QStringList entries =
-            QDir(chosen).entryList({QStringLiteral("zelvan-store-*")}, QDir::Dirs | QDir::Hidden);
+            QDir(chosen).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         for (const QString& entry : entries) {
+            if (!entry.startsWith(QLatin1String("zelvan-store-"))) continue;
             const QStringList parts = entry.split(QLatin1Char('-'));
             bool number = false;
             const qint64 pid = parts.size() == 4 ? parts[2].toLongLong(&number) : 0;
