@@ -12,6 +12,8 @@
 
 #include <QGuiApplication>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -72,6 +74,13 @@ void RunProgram() {
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
+#ifdef M_MMAP_THRESHOLD
+    // Pixel memory (surfaces, the window's pixels, decoded pictures and resources) comes in blocks
+    // far above this size. Fixed, the threshold keeps each such block mapped on its own and given
+    // back when freed; left to the allocator, it rises after the first one is freed and later
+    // ones stay in the heap, resident after they are gone.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     TQtApplication app(argc, argv);
     TApplication application;
     Application->Initialize();
