@@ -24,6 +24,10 @@ DWORD& FaultSet();
 // asked for its diagnostics. False (and nothing open) when there is no real output.
 bool OpenOutput(ALCdevice*& device, ALCcontext*& context);
 void CloseOutput(ALCdevice* device, ALCcontext* context);
+// Before the audio library first looks for outputs: unless the user chose the outputs (in the
+// environment or the library's configuration), leaves PulseAudio out of the search where no
+// PulseAudio server can be reached, so its client libraries are never loaded for nothing.
+void LeaveOutUnreachableOutputs();
 
 // The samples of a buffer and its duplicates: kept in memory (what Lock hands out, and what is
 // loaded again after the device was reopened) and in one OpenAL buffer every copy plays from.

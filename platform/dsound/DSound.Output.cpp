@@ -60,6 +60,7 @@ bool OpenOutput(ALCdevice*& device, ALCcontext*& context) {
     device = nullptr;
     context = nullptr;
     if (Faults() & DSFAULT_NO_DEVICE) return false;
+    LeaveOutUnreachableOutputs();
     QuietStderr quiet;
     ALCdevice* output = alcOpenDevice(nullptr);
     if (!output) return false;
