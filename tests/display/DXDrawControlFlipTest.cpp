@@ -92,6 +92,27 @@ TEST_F(DXDrawAtWork, FlipPutsTheBackSurfacePixelsIntoTheWindow) {
     EXPECT_EQ(shot.pixel(199, 149) & 0xFFFFFF, 0x0000FFu);
 }
 
+// The window shows the device's own pixels: frames write into the same image the paints read,
+// which nothing holds on to in between (a reference kept would make every frame copy it). The
+// upper half of an image's cache key names its pixel memory, which a copy would renew.
+TEST_F(DXDrawAtWork, PaintsShowTheDevicesPixelsWhichFramesKeepWritingInPlace) {
+    DX->Surface()->Fill(Device(clRed));
+    DX->Flip();
+    Settle();
+    EXPECT_EQ(Shown(10, 10), 0xFF0000u);
+    const auto memory = [this] { return DX->Screen().cacheKey() >> 32; };
+    const qint64 first = memory();
+    ASSERT_NE(first, 0);
+    for (TColor colour : {clBlue, clLime}) {
+        DX->Surface()->Fill(Device(colour));
+        DX->Flip();
+        Settle();
+        DX->repaint();
+        EXPECT_EQ(Shown(10, 10), colour == clBlue ? 0x0000FFu : 0x00FF00u);
+        EXPECT_EQ(memory(), first);
+    }
+}
+
 TEST_F(DXDrawAtWork, FlipsArePacedByTheVerticalBlank) {
     DWORD hz = 0;
     ASSERT_EQ(DX->Device()->DrawInterface()->GetMonitorFrequency(&hz), DD_OK);

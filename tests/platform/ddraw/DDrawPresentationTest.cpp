@@ -121,6 +121,13 @@ TEST_F(Presentation, OnlyChangedBandsAreReportedAndAnUnchangedFrameNothing) {
     RECT band{5, 10, 15, 20};
     Fill(back, 0x00FF0000, &band);
     Present(back, 60, 40);
+    // The pixels alone, as a paint asks for them in between, leave the changes to be taken.
+    QImage painted;
+    ASSERT_EQ(Entry<TDirectDrawTakePresentation>("DirectDrawTakePresentation")(Primary, &painted,
+                                                                               nullptr),
+              DD_OK);
+    EXPECT_EQ(painted.pixel(5, 10), qRgb(0xFF, 0, 0));
+    painted = QImage();
     RECT dot{40, 30, 41, 31};
     Fill(back, 0x0000FF00, &dot);
     Present(back, 60, 40);

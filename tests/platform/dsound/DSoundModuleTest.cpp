@@ -1,11 +1,16 @@
-// The sound module's interfaces as a caller sees them: buffer memory, duplicates, status and the
-// checks on what callers pass in. Output goes to OpenAL Soft's wave-file writer.
+// The sound module's interfaces as a caller sees them: buffer memory, duplicates, status, the
+// checks on what callers pass in, and the outputs it searches. Output goes to OpenAL Soft's
+// wave-file writer.
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "platform/dsound/dsound.h"
 #include "platform/ui/DirectX.h"
@@ -158,4 +163,33 @@ TEST(DSoundModule, CallersGetThePlatformsErrorsForWhatCannotBe) {
     EXPECT_EQ(device.Sound->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DSERR_INVALIDPARAM);
     EXPECT_EQ(device.Sound->SetCooperativeLevel(&window, 5), DSERR_INVALIDPARAM);
     EXPECT_EQ(device.Sound->SetCooperativeLevel(&window, DSSCL_EXCLUSIVE), DS_OK);
+}
+
+// Where no PulseAudio server can answer and the user chose no outputs, the output search never
+// loads the PulseAudio client libraries (over a megabyte kept for the whole run). The audio
+// library reads its settings once per process, so the search runs in a fresh one.
+TEST(DSoundModule, TheOutputSearchLoadsNoPulseAudioClientWithoutAServer) {
+    const std::string user = "/run/user/" + std::to_string(getuid()) + "/pulse/native";
+    for (const std::string& server : {std::string("/usr/bin/pulseaudio"),
+                                      std::string("/run/pulse/native"), user})
+        if (access(server.c_str(), F_OK) == 0) GTEST_SKIP() << server << " may answer here";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string empty = TestConfigHome() + "/no-sound-server";
+            mkdir(empty.c_str(), 0700);
+            for (const char* name : {"ALSOFT_CONF", "ALSOFT_DRIVERS", "PULSE_SERVER",
+                                     "PULSE_RUNTIME_PATH", "PULSE_CLIENTCONFIG"})
+                unsetenv(name);
+            for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+                setenv(name, empty.c_str(), 1);
+            auto create =
+                LoadPlatformFunctionAs<TDirectSoundCreate>("DSound.dll", "DirectSoundCreate");
+            IDirectSound* sound = nullptr;
+            if (create(nullptr, &sound, nullptr) == DS_OK) sound->Release();
+            std::ifstream maps("/proc/self/maps");
+            const std::string all((std::istreambuf_iterator<char>(maps)), {});
+            _exit(all.find("libpulse") == std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
