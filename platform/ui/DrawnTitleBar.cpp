@@ -213,8 +213,9 @@ void TDrawnTitleBar::paintEvent(QPaintEvent*) {
     const QPalette palette = BarPalette();
     const bool active = FWindow->isActiveWindow();
     const QPalette::ColorGroup group = active ? QPalette::Active : QPalette::Inactive;
-    QColor background = palette.color(group, QPalette::Window);
-    if (active) background = background.darker(112);
+    // A shade off the window's own colour, so the bar stands apart from a plain dialog's body;
+    // deeper while the window is active.
+    const QColor background = palette.color(group, QPalette::Window).darker(active ? 115 : 105);
     painter.fillRect(rect(), background);
     painter.setPen(palette.color(group, QPalette::Mid));
     painter.drawLine(0, height() - 1, width() - 1, height() - 1);
