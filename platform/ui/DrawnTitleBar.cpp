@@ -36,7 +36,8 @@ public:
     TTitleBarButton(TGlyph Glyph, QWidget* Parent) : QAbstractButton(Parent), FGlyph(Glyph) {
         setFocusPolicy(Qt::NoFocus);
         setAttribute(Qt::WA_Hover);
-        const QString name = Glyph == Minimise ? QStringLiteral("Minimise") : QStringLiteral("Close");
+        const QString name =
+            Glyph == Minimise ? QStringLiteral("Minimise") : QStringLiteral("Close");
         setObjectName(name.toLower());
         setAccessibleName(name);
         setToolTip(name);
@@ -51,8 +52,8 @@ protected:
         else if (underMouse())
             painter.fillRect(rect(), palette.color(QPalette::Midlight));
         const bool active = window()->isActiveWindow();
-        QPen pen(palette.color(active ? QPalette::Active : QPalette::Inactive,
-                               QPalette::WindowText));
+        QPen pen(
+            palette.color(active ? QPalette::Active : QPalette::Inactive, QPalette::WindowText));
         pen.setWidthF(1.5);
         painter.setPen(pen);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -124,8 +125,7 @@ TDrawnTitleBar::TDrawnTitleBar(QWidget* Window) : QWidget(Window), FWindow(Windo
     const Qt::WindowFlags flags = Window->windowFlags();
     const bool customised = flags.testFlag(Qt::CustomizeWindowHint);
     const bool dialog = (flags & Qt::WindowType_Mask) == Qt::Dialog;
-    const bool minimise =
-        customised ? flags.testFlag(Qt::WindowMinimizeButtonHint) : !dialog;
+    const bool minimise = customised ? flags.testFlag(Qt::WindowMinimizeButtonHint) : !dialog;
     const bool close = customised ? flags.testFlag(Qt::WindowCloseButtonHint) : true;
     if (minimise) {
         FMinimise = new TTitleBarButton(TTitleBarButton::Minimise, this);

@@ -74,7 +74,8 @@ protected:
         EXPECT_EQ(bar->CloseButton() != nullptr, Close);
         EXPECT_EQ(int(bar->findChildren<QAbstractButton*>().size()), int(Minimise) + int(Close))
             << "no maximise button";
-        for (QWidget* child : Window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* child :
+             Window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (child == bar || !child->isVisible()) continue;
             EXPECT_GE(child->y(), h) << child->objectName().toStdString();
         }
@@ -101,8 +102,8 @@ TEST_F(DrawnTitleBars, FixedSizeWindowsCarryTheBarAndTheirContentBelowIt) {
         TDialogForm* Dialog;
         QSize Client;
         bool Close;
-    } dialogs[] = {{&options, {379, 207}, true}, {&help, {509, 412}, true},
-                   {&highScore, {486, 204}, false}};
+    } dialogs[] = {
+        {&options, {379, 207}, true}, {&help, {509, 412}, true}, {&highScore, {486, 204}, false}};
     for (const auto& d : dialogs) {
         SCOPED_TRACE(d.Dialog->windowTitle().toStdString());
         int result = -1;
