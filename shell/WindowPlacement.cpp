@@ -21,7 +21,16 @@ QPoint CentredPosition(const QRect& Area, const QSize& Outer) {
             std::max(Area.y(), std::min(y, Area.y() + Area.height() - Outer.height()))};
 }
 
+namespace {
+// A Wayland client cannot place its top-level windows: the compositor does. Moves are left out
+// there rather than sent for nothing (and retried as if refused).
+bool CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
 void CentreOnScreen(QWidget* window) {
+    if (!CanPlaceWindows()) return;
     QScreen* screen = window->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
@@ -69,6 +78,11 @@ void TFramedPlacement::PlaceWith(const QMargins& Frame) {
 }
 
 void TFramedPlacement::MoveFrameTo(const QPoint& TopLeft) {
+    if (!CanPlaceWindows()) {
+        // Nothing to confirm: only the sizing by the frame applies.
+        FConfirmed = true;
+        return;
+    }
     // The client area is placed, from the margins the window system reports now: QWidget::move()
     // would go by the frame it last heard of, which lags behind while the manager frames the
     // window.
