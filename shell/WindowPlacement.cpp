@@ -98,7 +98,12 @@ constexpr int MaxRetries = 3;
 
 bool TFramedPlacement::eventFilter(QObject* Watched, QEvent* Event) {
     if (!FWatching) return QObject::eventFilter(Watched, Event);
-    if (Watched == FWindow && Event->type() == QEvent::Hide) {
+    const QEvent::Type type = Event->type();
+    if (Watched == FWindow && type == QEvent::Hide) {
+        FWatching = false;
+    } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
+        // The player has taken the window over: a manager has framed it long before, and without
+        // one no frame will ever come, so watching on would only queue a check at every event.
         FWatching = false;
     } else if (Watched == FWindow || Watched == FWindow->windowHandle()) {
         // The window system learns the frame from the manager's messages after the mapping, and
@@ -107,7 +112,8 @@ bool TFramedPlacement::eventFilter(QObject* Watched, QEvent* Event) {
         // runs once the event is done.
         if (!FCheckQueued) {
             FCheckQueued = true;
-            QMetaObject::invokeMethod(this, [this] { Check(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { Check(); }, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(Watched, Event);

@@ -38,6 +38,11 @@ public:
     // Call at each showing, before the window becomes visible.
     void Place();
 
+    // True while the placement still looks at the window's events for its frame: from each
+    // showing until the frame has been seen in place, the window hides, or the player first
+    // presses a button or key in it.
+    bool Watching() const { return FWatching; }
+
     // The frame margins of a window as the window system reports them now (none before the window
     // has been framed, nor while the report is still meaningless).
     static QMargins FrameOf(const QWidget* Window);
