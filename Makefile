@@ -11,16 +11,18 @@ PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-# What building and running the game needs: compiler and build tools, Qt, OpenAL, libjpeg and the
-# fonts the game puts in place of its old font names.
+# What building and running the game needs: compiler and build tools, Qt, OpenAL, libjpeg,
+# libwayland-client (asking a Wayland compositor whether it draws title bars) and the fonts the
+# game puts in place of its old font names.
 RUN_PACKAGES = cmake ninja-build g++ pkg-config \
-           qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev \
+           qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libwayland-dev \
            libopenal-dev libopenal1 libjpeg62-turbo-dev \
            fonts-liberation fonts-quicksand fontconfig
 # What the tests, sanitizer and fuzz runs, benchmarks and package checks need on top.
 TEST_PACKAGES = clang libclang-rt-14-dev ccache \
            libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev \
            xvfb xauth imagemagick xdotool openbox x11-utils x11-xserver-utils \
+           weston qt6-wayland \
            dpkg-dev desktop-file-utils appstream lintian
 PACKAGES = $(RUN_PACKAGES) $(TEST_PACKAGES)
 

@@ -95,16 +95,20 @@ stop_all() {
 
 peak_memory() { awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
-# Presses on row 5 of the board and moves it back and forth across five cells until killed.
+# Presses on row 5 of the board and moves it back and forth across five cells, one movement every
+# DRAG_PERIOD seconds (default 0.016, a little under one refresh at 60 Hz so that every refresh
+# has a movement to show), for the measuring window and a margin. One xdotool process runs the
+# whole chain of movements: spawning one per movement would itself limit the rate and cost CPU.
 drag() {
-    local window=$1 y=258 x
-    xdotool mousemove --window "$window" 119 $y mousedown 1
-    while :; do
-        for x in $(seq 119 6 289) $(seq 289 -6 119); do
-            xdotool mousemove --window "$window" "$x" $y
-            sleep 0.016
-        done
+    local window=$1 y=258 period=${DRAG_PERIOD:-0.016} x moves=() count
+    # Out by 6 pixels a movement, back without repeating either end: every movement moves the row.
+    for x in $(seq 119 6 287) $(seq 281 -6 125); do moves+=("$x"); done
+    count=$(awk -v s="$WINDOW_SECONDS" -v p="$period" 'BEGIN { printf "%d", (s + 4) / p }')
+    local chain=(mousemove --window "$window" 119 $y mousedown 1) i
+    for ((i = 0; i < count; ++i)); do
+        chain+=(sleep "$period" mousemove --window "$window" "${moves[i % ${#moves[@]}]}" $y)
     done
+    exec xdotool "${chain[@]}"
 }
 
 run_one() {

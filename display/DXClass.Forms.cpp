@@ -2,6 +2,8 @@
 // filter.
 #include "display/DXClass.Forms.h"
 
+#include "platform/ui/DrawnTitleBar.h"
+
 #include <QEvent>
 #include <QPointer>
 
@@ -159,6 +161,17 @@ void TDXForm::SetModalResult(int Value) {
 int TDXForm::ShowModal() {
     if (!Application) throw EInvalidOperation("No application object to show the form modally");
     return Application->ShowModal(this);
+}
+
+void TDXForm::setVisible(bool Visible) {
+    if (Visible) PrepareTitleBar();
+    QWidget::setVisible(Visible);
+}
+
+void TDXForm::PrepareTitleBar() {
+    if (FTitleBarChecked) return;
+    FTitleBarChecked = true;
+    TDrawnTitleBar::AttachIfWanted(this);
 }
 
 bool TDXForm::event(QEvent* Event) {

@@ -62,6 +62,16 @@ public:
     // Shows the form modally through the application object (see TApplication::ShowModal).
     int ShowModal();
 
+    // The first showing gives a fixed-size form the program's own title bar where the platform's
+    // would offer to maximise it (see TDrawnTitleBar), before the native window is created.
+    void setVisible(bool Visible) override;
+
 protected:
     bool event(QEvent* Event) override;
+    // Decides on the drawn title bar, once; a form whose first showing creates its native window
+    // before passing the showing on here calls it first itself.
+    void PrepareTitleBar();
+
+private:
+    bool FTitleBarChecked = false;
 };

@@ -432,18 +432,51 @@ bool TCustomDXDraw::CanDraw() {
 }
 
 void TCustomDXDraw::Flip() {
-    if (!FInitialized || FUpdating) return;
-    if (!CheckSurfaces()) return;
+    Present(std::nullopt);
+}
+
+void TCustomDXDraw::Flip(const TRect& Part) {
+    if (FFrameDue) {
+        Present(std::nullopt);
+        return;
+    }
+    // What an earlier partial Flip left unpresented goes along, as one rectangle.
+    TRect part = Part;
+    if (FUnpresented.Width() > 0 && FUnpresented.Height() > 0) {
+        if (part.Width() > 0 && part.Height() > 0)
+            part =
+                TRect{std::min(part.Left, FUnpresented.Left), std::min(part.Top, FUnpresented.Top),
+                      std::max(part.Right, FUnpresented.Right),
+                      std::max(part.Bottom, FUnpresented.Bottom)};
+        else
+            part = FUnpresented;
+    }
+    Present(part);
+}
+
+void TCustomDXDraw::Present(const std::optional<TRect>& Part) {
+    // A part drawn now but not presented must reach the window with a later Flip.
+    auto keep = [this, &Part] {
+        if (Part) FUnpresented = *Part;
+    };
+    if (!FInitialized || FUpdating || !CheckSurfaces()) {
+        keep();
+        return;
+    }
     TDXDrawFlipTarget target;
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     target.ClientArea = Bounds(origin.x(), origin.y(), width(), height());
     target.Options = FNowOptions;
     target.FormActive = FForm && FForm->isActiveWindow();
+    target.Part = Part;
     TDXDrawFlipResult result = FDriver->Flip(target);
     if (result.WaitedForVerticalBlank) ++FVBlankWaits;
     if (result.Presented) {
         FFrameDue = false;
+        FUnpresented = TRect{};
         if (!result.Changed.isEmpty()) FPresented = true;
+    } else {
+        keep();
     }
     ShowPresented(result.Image, result.Changed);
 }

@@ -182,6 +182,10 @@ public:
     void Restore();
     bool CanDraw();
     void Flip();
+    // Presents only Part of the back surface (surface pixels): the caller changed nothing outside
+    // it since the last frame. A frame that is due whole (FrameDue), and any part an earlier Flip
+    // failed to present, still reach the window.
+    void Flip(const TRect& Part);
     bool CheckSurfaces();
     void SetSize(int ASurfaceWidth, int ASurfaceHeight);
     // Writes a colour table into the palette (only when initialised and a palette exists).
@@ -270,6 +274,9 @@ private:
     // A frame changed the window's pixels since the last paint; that paint only shows it.
     bool FPresented = false;
     bool FFrameDue = true;
+    // Parts of the back surface drawn for a partial Flip that did not present (empty: none).
+    TRect FUnpresented;
+    void Present(const std::optional<TRect>& Part);
 };
 
 // The display control as placed on a form.

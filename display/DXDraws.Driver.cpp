@@ -147,7 +147,21 @@ TDXDrawFlipResult TDXDrawDriverBlt::Flip(const TDXDrawFlipTarget& Target) {
     }
     DDBLTFX fx{};
     fx.dwSize = sizeof(DDBLTFX);
-    const TRect source = FSurface->ClientRect();
+    TRect source = FSurface->ClientRect();
+    // Only an unstretched copy maps a part of the surface onto the window pixel for pixel.
+    if (Target.Part && !options.Contains(doStretch)) {
+        const TRect& part = *Target.Part;
+        const TRect clipped{std::max(part.Left, 0), std::max(part.Top, 0), std::min(part.Right, sw),
+                            std::min(part.Bottom, sh)};
+        if (clipped.Left >= clipped.Right || clipped.Top >= clipped.Bottom) {
+            result.Presented = true; // nothing of the surface to copy: the window is up to date
+            TakePresentation(result);
+            return result;
+        }
+        dest = Bounds(dest.Left + clipped.Left, dest.Top + clipped.Top, clipped.Width(),
+                      clipped.Height());
+        source = clipped;
+    }
     result.Presented = FPrimary->Blt(&dest, &source, FSurface.get(), fx, DDBLT_WAIT);
     TakePresentation(result);
     return result;

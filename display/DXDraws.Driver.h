@@ -26,6 +26,9 @@ struct TDXDrawFlipTarget {
     TRect ClientArea;        // the control's client area in screen pixels
     TDXDrawOptions Options;  // in force
     bool FormActive = false; // the owner form is the active window
+    // The part of the back surface to present (surface pixels; absent = all of it). A driver that
+    // cannot present a part presents the whole surface.
+    std::optional<TRect> Part;
 };
 
 // What one Flip did.

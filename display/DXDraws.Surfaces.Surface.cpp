@@ -1,5 +1,6 @@
 // The surface wrapper TDirectDrawSurface: creation, copies with clipping, fills, locks, pixels,
 // colour matching and loading from pictures.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -254,7 +255,7 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect,
     TRect src = sourceRect;
     if (src.Right >= src.Left && src.Bottom >= src.Top) {
         TRect dest = Bounds(x, y, src.Width(), src.Height());
-        if (!ClipPair(dest, ClientRect(), src, source->ClientRect(), false, false)) return;
+        if (!ClipPair(dest, ClipRect(), src, source->ClientRect(), false, false)) return;
         if (FHasClipper) {
             Blt(&dest, &src, source, NoEffects(), bltFlags);
             return;
@@ -283,14 +284,32 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& sourceRect,
         fx.dwDDFX |= DDBLTFX_MIRRORUPDOWN;
     }
     TRect dest = Bounds(x, y, src.Width(), src.Height());
-    if (!ClipPair(dest, ClientRect(), src, source->ClientRect(), mirrorX, mirrorY)) return;
+    if (!ClipPair(dest, ClipRect(), src, source->ClientRect(), mirrorX, mirrorY)) return;
     Blt(&dest, &src, source, fx, bltFlags | DDBLT_DDFX);
 }
 
 bool TDirectDrawSurface::Fill(DWORD devColor) {
     DDBLTFX fx = NoEffects();
     fx.dwFillColor = devColor;
-    return Blt(nullptr, nullptr, nullptr, fx, DDBLT_COLORFILL | DDBLT_WAIT);
+    if (!FClipped) return Blt(nullptr, nullptr, nullptr, fx, DDBLT_COLORFILL | DDBLT_WAIT);
+    const TRect clip = ClipRect();
+    if (clip.Width() <= 0 || clip.Height() <= 0) return FISurface != nullptr; // nothing to fill
+    return Blt(&clip, nullptr, nullptr, fx, DDBLT_COLORFILL | DDBLT_WAIT);
+}
+
+void TDirectDrawSurface::SetClipRect(const TRect* rect) {
+    FClipped = rect != nullptr;
+    if (rect) FClipRect = *rect;
+}
+
+TRect TDirectDrawSurface::ClipRect() const {
+    const TRect client = ClientRect();
+    if (!FClipped) return client;
+    TRect r{std::max(client.Left, FClipRect.Left), std::max(client.Top, FClipRect.Top),
+            std::min(client.Right, FClipRect.Right), std::min(client.Bottom, FClipRect.Bottom)};
+    if (r.Right < r.Left) r.Right = r.Left;
+    if (r.Bottom < r.Top) r.Bottom = r.Top;
+    return r;
 }
 
 void TDirectDrawSurface::SetClipper(TDirectDrawClipper* clipper) {

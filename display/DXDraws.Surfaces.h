@@ -207,7 +207,15 @@ public:
     // a reversed rectangle draws mirrored. transparent skips pixels equal to the source's key.
     void Draw(int x, int y, const TRect& sourceRect, const TDirectDrawSurface* source,
               bool transparent);
+    // Fills the clip rectangle (the whole surface unless SetClipRect limits it).
     bool Fill(DWORD devColor);
+    // Limits Draw and Fill to a rectangle (nullptr: the whole surface, the default), so one part
+    // of a picture can be redrawn with the very calls that draw all of it; pixels outside stay as
+    // they are. Blt and BltFast are not limited.
+    void SetClipRect(const TRect* rect);
+    // The part of the surface Draw and Fill reach: the client rectangle, or its intersection with
+    // the rectangle SetClipRect gave (possibly empty).
+    TRect ClipRect() const;
 
     void SetClipper(TDirectDrawClipper* clipper);
     void SetPalette(TDirectDrawPalette* palette);
@@ -251,6 +259,8 @@ private:
     friend class TDirectDrawSurfaceCanvas;
     TDirectDrawSurfaceCanvas* FCanvas = nullptr;
     bool FHasClipper = false;
+    bool FClipped = false;
+    TRect FClipRect;
     TDirectDraw* FDDraw;
     IDirectDrawSurface* FISurface = nullptr;
     IDirectDrawSurface4* FISurface4 = nullptr;

@@ -9,6 +9,8 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 namespace {
 
 // The arrow keys as a movement of one cell: the axis of the line it moves and its direction.
@@ -143,11 +145,15 @@ void TForm1::DrawCursor(TDirectDrawSurface* Surface) {
     DDBLTFX fx{};
     fx.dwSize = sizeof(fx);
     fx.dwFillColor = Surface->MatchColor(CursorColour);
+    // Only inside the part of the surface being redrawn, as every other drawing of the frame.
+    const TRect clip = Surface->ClipRect();
     for (const TRect& edge : {TRect{left, top, right, top + CursorWidth},
                               TRect{left, bottom - CursorWidth, right, bottom},
                               TRect{left, top, left + CursorWidth, bottom},
                               TRect{right - CursorWidth, top, right, bottom}}) {
-        TRect dest = edge;
+        TRect dest{std::max(edge.Left, clip.Left), std::max(edge.Top, clip.Top),
+                   std::min(edge.Right, clip.Right), std::min(edge.Bottom, clip.Bottom)};
+        if (dest.Left >= dest.Right || dest.Top >= dest.Bottom) continue;
         Surface->Blt(&dest, nullptr, nullptr, fx, DDBLT_COLORFILL | DDBLT_WAIT);
     }
 }

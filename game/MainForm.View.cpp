@@ -66,6 +66,22 @@ void TForm1::FormDestroy() {
     if (Application) Application->Terminate();
 }
 
+namespace {
+// Limits the drawing on a surface to a rectangle for the guard's lifetime.
+class TClipGuard {
+public:
+    TClipGuard(TDirectDrawSurface* Surface, const TRect& Rect) : FSurface(Surface) {
+        FSurface->SetClipRect(&Rect);
+    }
+    ~TClipGuard() { FSurface->SetClipRect(nullptr); }
+    TClipGuard(const TClipGuard&) = delete;
+    TClipGuard& operator=(const TClipGuard&) = delete;
+
+private:
+    TDirectDrawSurface* FSurface;
+};
+} // namespace
+
 void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     (void)Sender;
     (void)LagCount;
@@ -75,18 +91,34 @@ void TForm1::DXTimer1Timer(QObject* Sender, int LagCount) {
     }
     DXSpriteEngine1->Move(1);
     const TOverlay overlay{NumberedSetting == "1" ? 2 : 0, FCursorShown, FCursorColumn, FCursorRow};
-    // A frame that would show what the window already shows is not made.
-    if (!DXDraw1->FrameDue() && !DXSpriteEngine1->Changed() && overlay == ShownOverlay) {
+    TDirectDrawSurface* back = DXDraw1->Surface();
+    // Only the part of the surface that can differ from the last frame is redrawn and presented:
+    // while a line moves, that is the line's band. A due frame or a changed overlay is made whole;
+    // a frame that would show what the window already shows is not made at all.
+    TRect part;
+    const bool spritesChanged = DXSpriteEngine1->Changes(part);
+    const bool whole = DXDraw1->FrameDue() || !(overlay == ShownOverlay);
+    if (!whole && !spritesChanged) {
         DXTimer1->WaitForNextFrame();
         return;
     }
-    TDirectDrawSurface* back = DXDraw1->Surface();
-    back->Fill(0);
-    DXSpriteEngine1->Draw();
-    DXImageList1->Items().Items(overlay.FramePicture)->Draw(back, 0, 0, 0);
-    DrawCursor(back);
+    if (whole) part = back->ClientRect();
+    {
+        TClipGuard clip(back, part);
+        back->Fill(0);
+        DXSpriteEngine1->Draw();
+        DXImageList1->Items().Items(overlay.FramePicture)->Draw(back, 0, 0, 0);
+        DrawCursor(back);
+    }
     ShownOverlay = overlay;
-    DXDraw1->Flip();
+    if (part.Width() <= 0 || part.Height() <= 0) {
+        DXTimer1->WaitForNextFrame(); // only sprites of no size changed: no pixel did
+        return;
+    }
+    if (whole)
+        DXDraw1->Flip();
+    else
+        DXDraw1->Flip(part);
 }
 
 void TForm1::DXDraw1Initialize(QObject* Sender) {

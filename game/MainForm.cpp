@@ -93,6 +93,8 @@ std::vector<std::string> TForm1::LoadPreferences() {
 void TForm1::setVisible(bool visible) {
     if (visible && !FShown && !isVisible()) {
         FShown = true;
+        // The title bar decides the window's frame: before the placement creates the window.
+        PrepareTitleBar();
         // Runs while the window is still hidden, so it never shows beside the splash.
         FormShow();
         if (!FPlacement) FPlacement = new TFramedPlacement(this);

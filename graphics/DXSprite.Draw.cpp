@@ -21,7 +21,13 @@ void TImageSprite::DrawSelf() {
 TSpriteLook TImageSprite::Look() {
     // What DrawSelf reads: the pattern, the picture and its pattern size, and the bounds.
     const double pattern = std::trunc(FramePos) + double(PatternBase);
-    return TSpriteLook{GetBounds(), pattern, Image};
+    const TRect bounds = GetBounds();
+    if (!Image) return TSpriteLook{bounds, pattern, Image, bounds};
+    // The pattern is centred in the bounds, and may be larger than they are.
+    const int64_t left = int64_t(bounds.Left) + (int64_t(Width) - Image->Width()) / 2;
+    const int64_t top = int64_t(bounds.Top) + (int64_t(Height) - Image->Height()) / 2;
+    const TRect area{int(left), int(top), int(left + Image->Width()), int(top + Image->Height())};
+    return TSpriteLook{bounds, pattern, Image, area};
 }
 
 void TSpriteEngine::SetSurface(TDirectDrawSurface* Value) {

@@ -233,3 +233,53 @@ bool TSpriteEngine::Changed() {
     CollectLooks(FNow);
     return FNow != FDrawn;
 }
+
+namespace {
+// Widens r to take in the part of a that lies on the surface.
+void Take(TRect& r, const TRect& a, const TRect& surface) {
+    const TRect c{std::max(a.Left, surface.Left), std::max(a.Top, surface.Top),
+                  std::min(a.Right, surface.Right), std::min(a.Bottom, surface.Bottom)};
+    if (c.Left >= c.Right || c.Top >= c.Bottom) return;
+    if (r.Left >= r.Right || r.Top >= r.Bottom) {
+        r = c;
+        return;
+    }
+    r = TRect{std::min(r.Left, c.Left), std::min(r.Top, c.Top), std::max(r.Right, c.Right),
+              std::max(r.Bottom, c.Bottom)};
+}
+} // namespace
+
+bool TSpriteEngine::Changes(TRect& Damage) {
+    Damage = TRect{};
+    if (!FDrawnAny || Surface != FDrawnSurface || !(SurfaceBounds == FDrawnBounds)) {
+        Damage = SurfaceBounds;
+        return true;
+    }
+    FNow.clear();
+    CollectLooks(FNow);
+    if (FNow == FDrawn) return false;
+    // A pixel changes only where the stack of looks painted over it changes. With the lists of
+    // equal length, that is under the looks that differ at the same place in paint order (old and
+    // new); otherwise the lists agree on a common beginning and end, and everything between them
+    // may paint differently.
+    size_t first = 0, lastNow = FNow.size(), lastDrawn = FDrawn.size();
+    if (FNow.size() == FDrawn.size()) {
+        for (size_t i = 0; i < FNow.size(); ++i)
+            if (!(FNow[i] == FDrawn[i])) {
+                Take(Damage, FNow[i].Area, SurfaceBounds);
+                Take(Damage, FDrawn[i].Area, SurfaceBounds);
+            }
+        return true;
+    }
+    while (first < lastNow && first < lastDrawn && FNow[first] == FDrawn[first])
+        ++first;
+    while (lastNow > first && lastDrawn > first && FNow[lastNow - 1] == FDrawn[lastDrawn - 1]) {
+        --lastNow;
+        --lastDrawn;
+    }
+    for (size_t i = first; i < lastNow; ++i)
+        Take(Damage, FNow[i].Area, SurfaceBounds);
+    for (size_t i = first; i < lastDrawn; ++i)
+        Take(Damage, FDrawn[i].Area, SurfaceBounds);
+    return true;
+}

@@ -31,6 +31,8 @@ struct TSpriteLook {
     TRect Bounds;
     double Pattern = 0;
     const void* Image = nullptr;
+    // The pixels the paint may touch (the bounds, unless the sprite paints beyond them).
+    TRect Area;
     bool operator==(const TSpriteLook&) const = default;
 };
 
@@ -49,8 +51,11 @@ public:
     virtual void MoveSelf(int32_t MoveCount) { (void)MoveCount; }
     virtual TRect GetBounds();
     // How the sprite would be painted now; a sprite whose DrawSelf depends on more than its
-    // bounds says so here.
-    virtual TSpriteLook Look() { return TSpriteLook{GetBounds(), 0, nullptr}; }
+    // bounds, or paints outside them, says so here.
+    virtual TSpriteLook Look() {
+        const TRect bounds = GetBounds();
+        return TSpriteLook{bounds, 0, nullptr, bounds};
+    }
     virtual bool HitTest(TSprite* Other) {
         (void)Other;
         return true;
@@ -135,6 +140,11 @@ public:
     // shown or hidden, changed its pattern or picture, or the surface changed. True before the
     // first Draw. It compares what the paint itself reads, so no change can go unnoticed.
     bool Changed();
+    // As Changed, and where: Damage is the smallest rectangle of the surface outside which a Draw
+    // now would paint the same pixels as the last one (the whole surface before the first Draw or
+    // after the surface changed; possibly empty when only sprites of no size changed). Redrawing
+    // that rectangle alone leaves the surface as a whole Draw would.
+    bool Changes(TRect& Damage);
     // Attaches the surface to paint on (nullptr detaches it). A surface also sets SurfaceBounds,
     // Width and Height from its client rectangle; detaching leaves them as they were.
     void SetSurface(TDirectDrawSurface* Value);

@@ -26,6 +26,9 @@ public:
     void Draw();
     // Whether a Draw now would paint anything other than the last one did (see TSpriteEngine).
     bool Changed() { return FEngine->Changed(); }
+    // Whether, and where on the back surface, a Draw now would paint differently (see
+    // TSpriteEngine::Changes).
+    bool Changes(TRect& Damage) { return FEngine->Changes(Damage); }
 
     TCustomDXDraw* DXDraw() const { return FDXDraw.Source(); }
     // Detaches from the previous display (unregistering) and attaches to Value; an initialised

@@ -21,7 +21,16 @@ QPoint CentredPosition(const QRect& Area, const QSize& Outer) {
             std::max(Area.y(), std::min(y, Area.y() + Area.height() - Outer.height()))};
 }
 
+namespace {
+// A Wayland client cannot place its top-level windows: the compositor does. Moves are left out
+// there rather than sent for nothing (and retried as if refused).
+bool CanPlaceWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
 void CentreOnScreen(QWidget* window) {
+    if (!CanPlaceWindows()) return;
     QScreen* screen = window->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
@@ -69,6 +78,11 @@ void TFramedPlacement::PlaceWith(const QMargins& Frame) {
 }
 
 void TFramedPlacement::MoveFrameTo(const QPoint& TopLeft) {
+    if (!CanPlaceWindows()) {
+        // Nothing to confirm: only the sizing by the frame applies.
+        FConfirmed = true;
+        return;
+    }
     // The client area is placed, from the margins the window system reports now: QWidget::move()
     // would go by the frame it last heard of, which lags behind while the manager frames the
     // window.
@@ -84,7 +98,12 @@ constexpr int MaxRetries = 3;
 
 bool TFramedPlacement::eventFilter(QObject* Watched, QEvent* Event) {
     if (!FWatching) return QObject::eventFilter(Watched, Event);
-    if (Watched == FWindow && Event->type() == QEvent::Hide) {
+    const QEvent::Type type = Event->type();
+    if (Watched == FWindow && type == QEvent::Hide) {
+        FWatching = false;
+    } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
+        // The player has taken the window over: a manager has framed it long before, and without
+        // one no frame will ever come, so watching on would only queue a check at every event.
         FWatching = false;
     } else if (Watched == FWindow || Watched == FWindow->windowHandle()) {
         // The window system learns the frame from the manager's messages after the mapping, and
@@ -93,7 +112,8 @@ bool TFramedPlacement::eventFilter(QObject* Watched, QEvent* Event) {
         // runs once the event is done.
         if (!FCheckQueued) {
             FCheckQueued = true;
-            QMetaObject::invokeMethod(this, [this] { Check(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { Check(); }, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(Watched, Event);

@@ -18,6 +18,7 @@ QPoint CentredPosition(const QRect& Area, const QSize& Outer);
 
 // Moves a top-level window so that its frame (its client area alone before the window manager has
 // framed it) sits in the middle of its screen's available area, as CentredPosition places it.
+// Under Wayland, where the compositor places windows, it does nothing.
 void CentreOnScreen(QWidget* window);
 
 // Keeps a window centred by its framed geometry. A window manager frames a window only after it
@@ -26,7 +27,8 @@ void CentreOnScreen(QWidget* window);
 // window's frame margins turn out different from those it was made with, until the framed window
 // has been seen where it was sent; later moves (the player's) are left be until the next showing.
 // SizeByFrame, when given, runs before each of these placements with the margins then known, so
-// a window whose outer size is fixed can resize its client area first.
+// a window whose outer size is fixed can resize its client area first. Under Wayland only that
+// sizing is done: the compositor places the windows.
 class TFramedPlacement : public QObject {
 public:
     using TSizeByFrame = std::function<void(const QMargins& Frame)>;
@@ -35,6 +37,11 @@ public:
 
     // Call at each showing, before the window becomes visible.
     void Place();
+
+    // True while the placement still looks at the window's events for its frame: from each
+    // showing until the frame has been seen in place, the window hides, or the player first
+    // presses a button or key in it.
+    bool Watching() const { return FWatching; }
 
     // The frame margins of a window as the window system reports them now (none before the window
     // has been framed, nor while the report is still meaningless).

@@ -1,6 +1,8 @@
 // The application object: a message loop over Qt's event dispatcher with an idle hook that blocks.
 #include "platform/ui/Forms.h"
 
+#include "platform/ui/DrawnTitleBar.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDialog>
@@ -168,8 +170,11 @@ void TApplication::HandleException(QObject* Sender, const std::exception& E) {
         std::fprintf(stderr, "%s\n", E.what());
         return;
     }
-    QMessageBox::critical(nullptr, QString::fromStdString(FTitle),
-                          QString::fromLocal8Bit(E.what()));
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(FTitle),
+                    QString::fromLocal8Bit(E.what()), QMessageBox::Ok);
+    // The box fixes its size as it is shown, after the bar has to be in place.
+    TDrawnTitleBar::AttachIfWanted(&box, true);
+    box.exec();
 }
 
 int TApplication::HookMainWindow(TWindowHook Hook) {

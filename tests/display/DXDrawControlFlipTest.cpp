@@ -154,6 +154,42 @@ TEST_F(DXDrawAtWork, PresentingDoesNotKeepTheWindowRepainting) {
     EXPECT_EQ(DX->Paints, after);
 }
 
+// A partial Flip presents its part of the back surface and leaves the rest of the window as it
+// was; a part that could not be presented goes along with the next partial Flip; a due frame
+// goes whole.
+TEST_F(DXDrawAtWork, PartialFlipPresentsItsPartAndWhatAnEarlierOneLeftBehind) {
+    TDirectDrawSurface* back = DX->Surface();
+    back->Fill(Device(clRed));
+    DX->Flip();
+    ASSERT_FALSE(DX->FrameDue());
+    back->Fill(Device(clBlue));
+    DX->Flip(Rect(10, 10, 20, 20));
+    // Read before any other paint: a paint of its own would present the whole surface again.
+    QImage shot = DX->grab().toImage();
+    EXPECT_EQ(shot.pixel(10, 10) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(shot.pixel(19, 19) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(shot.pixel(20, 20) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(9, 15) & 0xFFFFFF, 0xFF0000u);
+
+    back->Fill(Device(clLime));
+    DDSURFACEDESC locked{};
+    ASSERT_TRUE(back->Lock(nullptr, locked)); // a locked surface cannot be copied
+    DX->Flip(Rect(50, 50, 60, 60));
+    back->Unlock();
+    DX->Flip(Rect(100, 100, 110, 110));
+    shot = DX->grab().toImage();
+    EXPECT_EQ(shot.pixel(55, 55) & 0xFFFFFF, 0x00FF00u); // left behind, now shown
+    EXPECT_EQ(shot.pixel(105, 105) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shot.pixel(15, 15) & 0xFFFFFF, 0x0000FFu); // outside both parts: as it was
+    EXPECT_EQ(shot.pixel(150, 20) & 0xFFFFFF, 0xFF0000u);
+
+    DX->ApplyColorTable(DX->ColorTable); // a frame is now due
+    ASSERT_TRUE(DX->FrameDue());
+    DX->Flip(Rect(0, 0, 1, 1));
+    EXPECT_FALSE(DX->FrameDue());
+    EXPECT_EQ(Shown(150, 20), 0x00FF00u);
+}
+
 // A frame is due after every change the sprites cannot show: the surfaces rebuilt, resized, lost
 // and restored, the palette written, the window uncovered; a presenting Flip settles it.
 TEST_F(DXDrawAtWork, AFrameIsDueAfterEveryChangeOutsideTheSprites) {

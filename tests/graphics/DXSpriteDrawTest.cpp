@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -102,6 +106,98 @@ TEST_F(SpriteDraw, ChangedSeesEveryChangeThePaintWouldShowAndNothingElse) {
     a->X = 11.4;
     off->X = -300;
     EXPECT_FALSE(Engine.Changed());
+}
+
+// Redrawing only the rectangle Changes reports, with Fill and Draw limited to it, leaves the
+// surface exactly as a whole redraw would: over random moves, pattern changes, hiding, sprites
+// painting beyond their bounds, leaving and entering the surface, appearing and going.
+TEST_F(SpriteDraw, RedrawingOnlyWhereChangesSaysEqualsAWholeRedraw) {
+    const auto snapshot = [&] {
+        DDSURFACEDESC desc{};
+        std::vector<uint8_t> pixels;
+        if (!Back->Lock(nullptr, desc)) return pixels;
+        const size_t row = size_t(Back->Width()) * size_t(Back->BitCount() / 8);
+        pixels.resize(row * size_t(Back->Height()));
+        for (int y = 0; y < Back->Height(); ++y)
+            std::memcpy(pixels.data() + row * size_t(y),
+                        static_cast<const uint8_t*>(desc.lpSurface) + desc.lPitch * y, row);
+        Back->Unlock();
+        return pixels;
+    };
+    const auto redraw = [&](const TRect* clip) {
+        Back->SetClipRect(clip);
+        Back->Fill(0);
+        Engine.Draw();
+        Back->SetClipRect(nullptr);
+    };
+    TRect damage;
+    EXPECT_TRUE(Engine.Changes(damage));
+    EXPECT_EQ(damage, Rect(0, 0, 600, 480)); // nothing drawn yet: all of it
+
+    // One sprite moved: its old and new pixels, and nothing else.
+    TImageSprite* a = Tile(&Engine, 100, 50, 0);
+    Tile(&Engine, 300, 50, 1);
+    redraw(nullptr);
+    a->X = 103;
+    a->Y = 48;
+    ASSERT_TRUE(Engine.Changes(damage));
+    EXPECT_EQ(damage, Rect(100, 48, 137, 84));
+    redraw(nullptr);
+    EXPECT_FALSE(Engine.Changes(damage));
+    // A sprite smaller than its pattern paints the centred pattern beyond its bounds.
+    a->Width = 10;
+    ASSERT_TRUE(Engine.Changes(damage));
+    EXPECT_EQ(damage, Rect(91, 48, 137, 82));
+    redraw(nullptr);
+
+    std::mt19937 random(20);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    std::vector<TImageSprite*> sprites{a};
+    for (int i = 0; i < 30; ++i)
+        sprites.push_back(Tile(&Engine, pick(-60, 620), pick(-60, 500), pick(0, 2)));
+    redraw(nullptr);
+    long long partialArea = 0, wholeArea = 0;
+    for (int step = 0; step < 200; ++step) {
+        for (int n = pick(1, 3); n > 0; --n) {
+            TImageSprite* s = sprites[size_t(pick(0, int(sprites.size()) - 1))];
+            switch (pick(0, 6)) {
+            case 0:
+                s->X += pick(-40, 40);
+                break;
+            case 1:
+                s->Y += pick(-40, 40);
+                break;
+            case 2:
+                s->PatternBase = pick(0, 2);
+                break;
+            case 3:
+                s->Visible = !s->Visible;
+                break;
+            case 4:
+                s->Width = s->Height = pick(0, 60);
+                break;
+            case 5:
+                s->X = pick(-80, 640);
+                break;
+            default: {
+                const auto at = std::find(sprites.begin(), sprites.end(), s);
+                delete s;
+                *at = Tile(&Engine, pick(-60, 620), pick(-60, 500), pick(0, 2));
+            }
+            }
+        }
+        const bool changed = Engine.Changes(damage);
+        if (changed) redraw(&damage);
+        partialArea += changed ? damage.Width() * damage.Height() : 0;
+        wholeArea += 600 * 480;
+        const std::vector<uint8_t> partial = snapshot();
+        redraw(nullptr);
+        ASSERT_EQ(partial, snapshot()) << "step " << step;
+        EXPECT_FALSE(Engine.Changes(damage));
+    }
+    EXPECT_LT(partialArea, wholeArea / 2); // the damage is a part, not the whole
 }
 
 TEST_F(SpriteDraw, SetSurfaceTakesItsBoundsAndDetachingKeepsThem) {
