@@ -62,8 +62,8 @@ public:
     // Shows the form modally through the application object (see TApplication::ShowModal).
     int ShowModal();
 
-    // The first showing gives a fixed-size form the program's own title bar where the platform's
-    // would offer to maximise it (see TDrawnTitleBar), before the native window is created.
+    // The first showing gives the form the program's own title bar where the platform's would
+    // offer to maximise it (see TDrawnTitleBar), before the native window is created.
     void setVisible(bool Visible) override;
 
 protected:

@@ -43,13 +43,15 @@ void TfrmWinner::btnCloseclick(QObject* Sender) {
 void TfrmWinner::SizeByFrame(const QMargins& Frame) {
     // The outer size is the window's until the player resizes it: the frame the window system
     // adds (none on a bare display, the manager's once it has framed the window) comes off the
-    // client area. A size the player chose is kept, at later showings too.
+    // client area. A title bar drawn by the program lies inside the client area and is the
+    // frame: none is reported then. A size the player chose is kept, at later showings too.
     if (FSizedTo.isValid() && size() != FSizedTo) return;
     resize(OuterWidth - Frame.left() - Frame.right(), OuterHeight - Frame.top() - Frame.bottom());
     FSizedTo = size();
 }
 
 void TfrmWinner::resizeEvent(QResizeEvent* event) {
-    RichEdit1->setGeometry(0, 0, width(), TextHeight);
+    // Full width, at the top of the content: below a drawn title bar, which moved it down.
+    RichEdit1->setGeometry(0, RichEdit1->y(), width(), TextHeight);
     TDialogForm::resizeEvent(event);
 }

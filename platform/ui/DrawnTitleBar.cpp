@@ -1,6 +1,7 @@
 // The drawn title bar: when a window gets one, making room for it, and its painting and input.
 #include "platform/ui/DrawnTitleBar.h"
 
+#include "platform/ui/ResizeGrip.h"
 #include "platform/ui/WaylandGlobals.h"
 
 #include <QApplication>
@@ -86,17 +87,16 @@ bool TDrawnTitleBar::CompositorDecorates() {
     return decorates;
 }
 
-bool TDrawnTitleBar::Wanted(const QWidget* Window, bool SizedByItself) {
+bool TDrawnTitleBar::Wanted(const QWidget* Window) {
     if (!Window || !Window->isWindow()) return false;
     if (Window->windowFlags().testFlag(Qt::FramelessWindowHint)) return false;
-    if (!SizedByItself && !SizeIsFixed(Window)) return false;
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return false;
     return !CompositorDecorates();
 }
 
-TDrawnTitleBar* TDrawnTitleBar::AttachIfWanted(QWidget* Window, bool SizedByItself) {
+TDrawnTitleBar* TDrawnTitleBar::AttachIfWanted(QWidget* Window) {
     if (TDrawnTitleBar* bar = Of(Window)) return bar;
-    return Wanted(Window, SizedByItself) ? Attach(Window) : nullptr;
+    return Wanted(Window) ? Attach(Window) : nullptr;
 }
 
 TDrawnTitleBar* TDrawnTitleBar::Of(const QWidget* Window) {
@@ -169,7 +169,7 @@ void TDrawnTitleBar::MakeRoomIn(QWidget* Window) {
         }
     }
     LayOut();
-    raise();
+    Restack();
     show();
 }
 
@@ -182,6 +182,36 @@ void TDrawnTitleBar::LayOut() {
         right -= height;
         button->setGeometry(right, 0, height, height);
     }
+    PlaceGrips();
+}
+
+void TDrawnTitleBar::PlaceGrips() {
+    const bool sizeable = !SizeIsFixed(FWindow);
+    if (sizeable && FGrips.empty()) {
+        for (Qt::Edges edges :
+             {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::TopEdge), Qt::Edges(Qt::RightEdge),
+              Qt::Edges(Qt::BottomEdge), Qt::TopEdge | Qt::LeftEdge, Qt::TopEdge | Qt::RightEdge,
+              Qt::BottomEdge | Qt::LeftEdge, Qt::BottomEdge | Qt::RightEdge})
+            FGrips.emplace_back(new TResizeGrip(edges, FWindow));
+        Restack();
+    }
+    for (TResizeGrip* grip : Grips()) {
+        grip->Place(FWindow->size());
+        grip->setVisible(sizeable);
+    }
+}
+
+void TDrawnTitleBar::Restack() {
+    raise();
+    for (TResizeGrip* grip : Grips())
+        grip->raise();
+}
+
+std::vector<TResizeGrip*> TDrawnTitleBar::Grips() const {
+    std::vector<TResizeGrip*> grips;
+    for (const QPointer<TResizeGrip>& grip : FGrips)
+        if (grip) grips.push_back(grip);
+    return grips;
 }
 
 bool TDrawnTitleBar::eventFilter(QObject* Watched, QEvent* Event) {
@@ -189,6 +219,10 @@ bool TDrawnTitleBar::eventFilter(QObject* Watched, QEvent* Event) {
         switch (Event->type()) {
         case QEvent::Resize:
             LayOut();
+            break;
+        case QEvent::Show:
+            // A window that fixes its size as it is shown does so after this event reaches it.
+            QMetaObject::invokeMethod(this, &TDrawnTitleBar::PlaceGrips, Qt::QueuedConnection);
             break;
         case QEvent::WindowTitleChange:
         case QEvent::WindowIconChange:
@@ -198,8 +232,8 @@ bool TDrawnTitleBar::eventFilter(QObject* Watched, QEvent* Event) {
             if (FClose) FClose->update();
             break;
         case QEvent::ChildAdded:
-            // Children that come later must not cover the bar.
-            QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+            // Children that come later must not cover the bar or the grips.
+            QMetaObject::invokeMethod(this, &TDrawnTitleBar::Restack, Qt::QueuedConnection);
             break;
         default:
             break;
@@ -253,6 +287,6 @@ void TDrawnTitleBar::mousePressEvent(QMouseEvent* Event) {
 }
 
 void TDrawnTitleBar::mouseDoubleClickEvent(QMouseEvent* Event) {
-    // No maximising: the window's size is fixed.
+    // No maximising: the bar offers none.
     Event->accept();
 }

@@ -1,10 +1,14 @@
-// A title bar the program draws itself, for fixed-size windows whose platform bar would offer to
-// maximise them.
+// A title bar the program draws itself, for windows whose platform bar would offer to maximise
+// them, with resize grips along the edges of the sizeable ones.
 #pragma once
 
 #include <QAbstractButton>
 #include <QPointer>
 #include <QWidget>
+
+#include <vector>
+
+class TResizeGrip;
 
 // Under Wayland a compositor without server-side decorations leaves the title bar to the client,
 // and Qt's own client-side bar offers a maximise button whatever the window's size constraints.
@@ -14,17 +18,18 @@
 // (never a maximise button). Pressing and dragging the bar moves the window through the window
 // system; a double click does nothing. The window's content moves down by the bar's height and
 // the window grows by it: a window with a layout gets a top contents margin, a window whose
-// children are placed by hand has them moved down and its size (fixed or not) grown.
+// children are placed by hand has them moved down and its size (fixed or not) grown. While the
+// window is sizeable (minimum size other than maximum), thin grips along its edges and corners,
+// above all its other children, resize it through the window system.
 class TDrawnTitleBar : public QWidget {
     Q_OBJECT
 public:
     // Whether Window, a top-level about to be shown for the first time, wants a drawn bar: the
-    // platform is Wayland, the compositor draws no decorations of its own, the window is not
-    // frameless and its size is fixed (minimum equal to maximum, or SizedByItself for a window
-    // that fixes its size only as it is shown, such as a message box).
-    static bool Wanted(const QWidget* Window, bool SizedByItself = false);
+    // platform is Wayland, the compositor draws no decorations of its own and the window is not
+    // frameless.
+    static bool Wanted(const QWidget* Window);
     // Attaches a bar when Wanted and none is attached yet; returns the window's bar, if any.
-    static TDrawnTitleBar* AttachIfWanted(QWidget* Window, bool SizedByItself = false);
+    static TDrawnTitleBar* AttachIfWanted(QWidget* Window);
     // Attaches a bar whatever the platform (once: a second call returns the first bar). Call it
     // before the window's native window is created.
     static TDrawnTitleBar* Attach(QWidget* Window);
@@ -38,6 +43,9 @@ public:
     // Null where the window's flags ask for no such button.
     QAbstractButton* MinimiseButton() const { return FMinimise; }
     QAbstractButton* CloseButton() const { return FClose; }
+    // The resize grips, made once the window is first seen sizeable and hidden while its size is
+    // fixed (a window may fix its size only as it is shown, as a message box does).
+    std::vector<TResizeGrip*> Grips() const;
 
     // The bar's height: one line of the application's font with some room.
     static int BarHeight();
@@ -52,8 +60,12 @@ private:
     explicit TDrawnTitleBar(QWidget* Window);
     void MakeRoomIn(QWidget* Window);
     void LayOut();
+    void PlaceGrips();
+    // The bar above the window's content, the grips above the bar.
+    void Restack();
 
     QWidget* FWindow;
     QPointer<QAbstractButton> FMinimise;
     QPointer<QAbstractButton> FClose;
+    std::vector<QPointer<TResizeGrip>> FGrips;
 };

@@ -172,8 +172,8 @@ void TApplication::HandleException(QObject* Sender, const std::exception& E) {
     }
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(FTitle),
                     QString::fromLocal8Bit(E.what()), QMessageBox::Ok);
-    // The box fixes its size as it is shown, after the bar has to be in place.
-    TDrawnTitleBar::AttachIfWanted(&box, true);
+    // The bar goes in before the showing, which creates the native window.
+    TDrawnTitleBar::AttachIfWanted(&box);
     box.exec();
 }
 

@@ -1,11 +1,14 @@
-// Every window of the program under a Wayland compositor that draws no decorations: the
-// fixed-size ones are frameless and carry the drawn title bar (minimise and close as their flags
-// ask, never maximise) above content moved down by it; the sizeable congratulation dialog keeps
-// Qt's own frame and its outer size; the splash stays bare; the error box gets the bar too.
+// Every window of the program under a Wayland compositor that draws no decorations: the framed
+// ones are frameless and carry the drawn title bar (minimise and close as their flags ask, never
+// maximise) above content moved down by it; the sizeable congratulation dialog also gets resize
+// grips along its edges and keeps its outer size with the bar; the splash stays bare; the error
+// box gets the bar too.
+#include "controls/brixColorButton.h"
 #include "game/MainForm.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/DrawnTitleBar.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ResizeGrip.h"
 #include "shell/Help.h"
 #include "shell/HighScore.h"
 #include "shell/Options.h"
@@ -18,6 +21,7 @@
 #include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
 
@@ -76,7 +80,7 @@ protected:
             << "no maximise button";
         for (QWidget* child :
              Window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (child == bar || !child->isVisible()) continue;
+            if (child == bar || qobject_cast<TResizeGrip*>(child) || !child->isVisible()) continue;
             EXPECT_GE(child->y(), h) << child->objectName().toStdString();
         }
     }
@@ -130,17 +134,56 @@ TEST_F(DrawnTitleBars, FixedSizeWindowsCarryTheBarAndTheirContentBelowIt) {
     }
 }
 
-TEST_F(DrawnTitleBars, SizeableAndFramelessWindowsAreLeftToThePlatform) {
+// The grips of a sizeable window, visible, one per edge and corner, each touching its edges.
+void ExpectGripsAtEdges(QWidget* Window) {
+    TDrawnTitleBar* bar = TDrawnTitleBar::Of(Window);
+    ASSERT_NE(bar, nullptr);
+    Qt::Edges::Int seen[16] = {};
+    for (TResizeGrip* grip : bar->Grips()) {
+        if (!grip->isVisible()) continue;
+        const Qt::Edges edges = grip->Edges();
+        const QRect place = grip->geometry();
+        SCOPED_TRACE(int(edges));
+        ++seen[int(edges)];
+        Qt::Edges touched;
+        if (place.left() == 0) touched |= Qt::LeftEdge;
+        if (place.top() == 0) touched |= Qt::TopEdge;
+        if (place.right() == Window->width() - 1) touched |= Qt::RightEdge;
+        if (place.bottom() == Window->height() - 1) touched |= Qt::BottomEdge;
+        EXPECT_EQ(touched, edges) << "lies over its own edges alone";
+    }
+    for (Qt::Edges edges :
+         {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::TopEdge), Qt::Edges(Qt::RightEdge),
+          Qt::Edges(Qt::BottomEdge), Qt::TopEdge | Qt::LeftEdge, Qt::TopEdge | Qt::RightEdge,
+          Qt::BottomEdge | Qt::LeftEdge, Qt::BottomEdge | Qt::RightEdge})
+        EXPECT_EQ(seen[int(edges)], 1) << "grip for edges " << int(edges);
+}
+
+TEST_F(DrawnTitleBars, CongratulationDialogCarriesTheBarAndGripsWithinItsOuterSize) {
+    const int h = TDrawnTitleBar::BarHeight();
     TfrmWinner winner;
     winner.show();
-    ASSERT_TRUE(RunUntil([&] { return Exposed(&winner); }));
-    EXPECT_EQ(TDrawnTitleBar::Of(&winner), nullptr);
-    EXPECT_FALSE(winner.windowHandle()->flags().testFlag(Qt::FramelessWindowHint));
-    const QMargins frame = winner.windowHandle()->frameMargins();
-    EXPECT_GT(frame.top(), 0) << "Qt's own title bar";
-    EXPECT_EQ(winner.size().grownBy(frame), QSize(TfrmWinner::OuterWidth, TfrmWinner::OuterHeight));
-    winner.hide();
+    ExpectDrawnBar(&winner, false, false);
+    EXPECT_EQ(winner.windowHandle()->frameMargins(), QMargins()) << "no frame of Qt's own";
+    EXPECT_EQ(winner.frameGeometry().size(), QSize(TfrmWinner::OuterWidth, TfrmWinner::OuterHeight))
+        << "the bar is the frame";
+    EXPECT_EQ(winner.RichEdit1->geometry(), QRect(0, h, TfrmWinner::OuterWidth, 209));
+    EXPECT_EQ(winner.btnClose->geometry(), QRect(136, 232 + h, 136, 28));
+    ExpectGripsAtEdges(&winner);
 
+    // The player's size (here set by the program: a Wayland client sizes its own surface): the
+    // text box follows the width below the bar, CLOSE keeps its place, the grips their edges.
+    winner.resize(520, 380);
+    ASSERT_TRUE(RunUntil([&] { return winner.size() == QSize(520, 380); }));
+    QApplication::processEvents();
+    EXPECT_EQ(TDrawnTitleBar::Of(&winner)->geometry(), QRect(0, 0, 520, h));
+    EXPECT_EQ(winner.RichEdit1->geometry(), QRect(0, h, 520, 209));
+    EXPECT_EQ(winner.btnClose->geometry(), QRect(136, 232 + h, 136, 28));
+    ExpectGripsAtEdges(&winner);
+    winner.hide();
+}
+
+TEST_F(DrawnTitleBars, SplashStaysBare) {
     TfrmSplash splash;
     splash.show();
     ASSERT_TRUE(RunUntil([&] { return Exposed(&splash); }));

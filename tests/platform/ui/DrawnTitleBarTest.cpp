@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
+#include <QVBoxLayout>
 
 #include <wayland-server.h>
 
@@ -15,6 +17,7 @@
 #include <thread>
 
 #include "platform/ui/DrawnTitleBar.h"
+#include "platform/ui/ResizeGrip.h"
 #include "platform/ui/WaylandGlobals.h"
 
 namespace {
@@ -62,6 +65,7 @@ TEST(DrawnTitleBar, WindowOfPlacedChildrenMovesThemDownAndGrowsItsFixedSize) {
     EXPECT_EQ(ButtonCount(bar), 2) << "no maximise button";
     EXPECT_LT(bar->MinimiseButton()->x(), bar->CloseButton()->x());
     EXPECT_EQ(window.childAt(15, 25 + h), shown) << "the bar covers nothing of the content";
+    EXPECT_TRUE(bar->Grips().empty()) << "a fixed size has no resize grips";
 
     // A double click on the bar does not maximise; the buttons minimise and close.
     QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(40, h / 2));
@@ -111,6 +115,8 @@ TEST(DrawnTitleBar, MessageBoxKeepsItsContentBelowTheBarAsItSizesItself) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     const int h = TDrawnTitleBar::BarHeight();
     EXPECT_EQ(bar->geometry(), QRect(0, 0, box.width(), h)) << "the bar follows the box's size";
+    for (TResizeGrip* grip : bar->Grips())
+        EXPECT_FALSE(grip->isVisible()) << "the box fixes its size as it is shown";
     ASSERT_NE(bar->CloseButton(), nullptr);
     for (QWidget* child : box.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child == bar || !child->isVisible()) continue;
@@ -120,6 +126,96 @@ TEST(DrawnTitleBar, MessageBoxKeepsItsContentBelowTheBarAsItSizesItself) {
     }
     QTest::mouseClick(bar->CloseButton(), Qt::LeftButton);
     EXPECT_FALSE(box.isVisible());
+}
+
+// Each grip lies over its own edge or corner of the window, above the content.
+void ExpectGripsAtEdges(QWidget* Window, TDrawnTitleBar* Bar) {
+    const std::vector<TResizeGrip*> grips = Bar->Grips();
+    ASSERT_EQ(grips.size(), 8u) << "four edges and four corners";
+    Qt::Edges covered;
+    for (TResizeGrip* grip : grips) {
+        const Qt::Edges edges = grip->Edges();
+        const QRect place = grip->geometry();
+        SCOPED_TRACE(int(edges));
+        EXPECT_TRUE(grip->isVisible());
+        covered |= edges;
+        Qt::Edges touched;
+        if (place.left() == 0) touched |= Qt::LeftEdge;
+        if (place.top() == 0) touched |= Qt::TopEdge;
+        if (place.right() == Window->width() - 1) touched |= Qt::RightEdge;
+        if (place.bottom() == Window->height() - 1) touched |= Qt::BottomEdge;
+        EXPECT_EQ(touched, edges) << "lies over its own edges alone";
+        EXPECT_LE(std::min(place.width(), place.height()), 16) << "a thin grip";
+    }
+    EXPECT_EQ(covered, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+    // Every edge point takes the pointer to a grip, with the matching cursor; the bar and the
+    // content lie beneath.
+    const int w = Window->width(), h = Window->height();
+    const struct {
+        QPoint At;
+        Qt::CursorShape Cursor;
+    } points[] = {{{0, h / 2}, Qt::SizeHorCursor},    {{w - 1, h / 2}, Qt::SizeHorCursor},
+                  {{w / 2, 0}, Qt::SizeVerCursor},    {{w / 2, h - 1}, Qt::SizeVerCursor},
+                  {{0, 0}, Qt::SizeFDiagCursor},      {{w - 1, h - 1}, Qt::SizeFDiagCursor},
+                  {{w - 1, 0}, Qt::SizeBDiagCursor},  {{0, h - 1}, Qt::SizeBDiagCursor},
+                  {{w - 1, 14}, Qt::SizeBDiagCursor}, {{14, h - 1}, Qt::SizeBDiagCursor}};
+    for (const auto& p : points) {
+        SCOPED_TRACE(testing::Message() << p.At.x() << "," << p.At.y());
+        auto* grip = qobject_cast<TResizeGrip*>(Window->childAt(p.At));
+        ASSERT_NE(grip, nullptr);
+        EXPECT_EQ(grip->cursor().shape(), p.Cursor);
+    }
+    // Inside a corner's square but off its two strips, the window's own children are reached.
+    EXPECT_EQ(Window->childAt(10, 10), Bar);
+    EXPECT_FALSE(qobject_cast<TResizeGrip*>(Window->childAt(w - 10, h - 10)));
+}
+
+TEST(DrawnTitleBar, SizeableWindowGetsGripsAtItsEdgesKeptThereAndAboveTheContent) {
+    QWidget window(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* text = new QTextEdit(&window);
+    layout->addWidget(text);
+    window.resize(300, 200);
+    const int h = TDrawnTitleBar::BarHeight();
+
+    TDrawnTitleBar* bar = TDrawnTitleBar::Attach(&window);
+    EXPECT_EQ(bar->MinimiseButton(), nullptr);
+    EXPECT_EQ(bar->CloseButton(), nullptr);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    {
+        SCOPED_TRACE("as shown");
+        ExpectGripsAtEdges(&window, bar);
+    }
+    EXPECT_EQ(text->geometry().top(), h);
+
+    window.resize(420, 260);
+    QApplication::processEvents();
+    ASSERT_EQ(window.size(), QSize(420, 260));
+    {
+        SCOPED_TRACE("resized");
+        ExpectGripsAtEdges(&window, bar);
+    }
+    EXPECT_EQ(bar->geometry(), QRect(0, 0, 420, h));
+    EXPECT_EQ(text->geometry(), QRect(0, h, 420, 260 - h)) << "content below the bar";
+
+    // Content added later goes beneath the bar and the grips.
+    auto* late = new QLabel(QStringLiteral("late"), &window);
+    late->setGeometry(0, 0, 420, 260);
+    late->show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.childAt(200, h / 2), bar);
+    EXPECT_TRUE(qobject_cast<TResizeGrip*>(window.childAt(0, 100)));
+
+    // A size fixed later takes the grips away.
+    window.setFixedSize(420, 260);
+    window.resize(420, 260);
+    window.hide();
+    window.show();
+    QApplication::processEvents();
+    for (TResizeGrip* grip : bar->Grips())
+        EXPECT_FALSE(grip->isVisible());
 }
 
 // A compositor in a thread of the test, advertising one global of the given interface name.
