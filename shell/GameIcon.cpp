@@ -43,14 +43,15 @@ public:
 
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
-        for (int size : kSizes) sizes << QSize(size, size);
+        for (int size : kSizes)
+            sizes << QSize(size, size);
         return sizes;
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
         const int chosen = Choose(size);
-        return QSize(chosen, chosen).scaled(size.boundedTo(QSize(chosen, chosen)),
-                                            Qt::KeepAspectRatio);
+        return QSize(chosen, chosen)
+            .scaled(size.boundedTo(QSize(chosen, chosen)), Qt::KeepAspectRatio);
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
@@ -71,7 +72,8 @@ public:
         return result;
     }
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
         const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
         const QPixmap picture = pixmap(rect.size() * scale, mode, state);
         if (picture.isNull()) return;
