@@ -12,7 +12,8 @@ std::vector<std::uint8_t> EncodeRLE8(const std::uint8_t* pixels, int width, int 
         int x = 0;
         while (x < width) {
             int run = 1;
-            while (x + run < width && run < 255 && row[x + run] == row[x]) ++run;
+            while (x + run < width && run < 255 && row[x + run] == row[x])
+                ++run;
             if (run >= 2) {
                 out.push_back(std::uint8_t(run));
                 out.push_back(row[x]);
@@ -50,8 +51,8 @@ void TDIB::Compress() {
     if (s.Compressed || s.BitCount != 8 || s.Size == 0 || s.Context) return;
     std::vector<std::uint8_t> data = EncodeRLE8(s.Pixels(), s.Width, s.Height, s.WidthBytes);
     if (data.size() >= s.Size) return; // nothing gained
-    auto store = TDIBSharedImage::Create(s.Width, s.Height, 8, s.PixelFormat, s.ColorTable, true,
-                                         true);
+    auto store =
+        TDIBSharedImage::Create(s.Width, s.Height, 8, s.PixelFormat, s.ColorTable, true, true);
     store->Memory = std::move(data);
     store->Size = store->Memory.size();
     store->PaletteChanged = s.PaletteChanged;
