@@ -7,6 +7,7 @@
 #include "game/MainForm.h"
 
 #include "controls/FontSubstitutes.h"
+#include "controls/TextColours.h"
 #include "controls/brixColorButton.h"
 #include "display/DXClass.Timer.h"
 #include "display/DXDraws.Control.h"
@@ -52,6 +53,16 @@ TForm1::TForm1(QWidget* parent) : TDXForm(parent), FUi(std::make_unique<Ui::TFor
 
     for (TbrixColorButton* button : {btnOptions, btnScramble, btnHelp})
         ApplyCommonButtonLook(button);
+    // The panel's texts: 10-pixel Liberation Sans in their own colours, the notes on black.
+    QFont panelFont = font();
+    panelFont.setFamily(QStringLiteral("Liberation Sans"));
+    panelFont.setPixelSize(10);
+    for (QWidget* text : std::initializer_list<QWidget*>{lblTop, lblHigh, lblMoves, RichEdit1})
+        text->setFont(panelFont);
+    SetTextColour(lblTop, Qt::yellow);
+    SetTextColour(lblHigh, Qt::yellow);
+    SetTextColour(lblMoves, Qt::cyan);
+    SetTextColours(RichEdit1, Qt::green, Qt::black);
     btnOptions->onclick = [this](QObject* Sender) { btnOptionsclick(Sender); };
     btnHelp->onclick = [this](QObject* Sender) { btnHelpclick(Sender); };
     btnScramble->onclick = [this](QObject* Sender) { btnScrambleclick(Sender); };
@@ -116,7 +127,12 @@ void TForm1::CreateComponents() {
 
     DXImageList1->SetDXDraw(DXDraw1);
     auto loadPicture = [this](TPictureCollectionItem* Item, const char* Resource) {
-        LoadAsset("Picture", Resource, [Item](TStream& S) { Item->Picture().ReadData(S); });
+        LoadAsset("Picture", Resource, [Item](TStream& S) {
+            Item->Picture().ReadData(S);
+            // Kept only to make the surfaces again after a loss: as run-length data the three
+            // pictures take about a quarter of their pixels' memory.
+            if (auto* dib = dynamic_cast<TDIB*>(Item->Picture().Graphic())) dib->Compress();
+        });
     };
     TPictureCollectionItem* frame = DXImageList1->Items().Add();
     loadPicture(frame, "frame.dib");

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "graphics/DIB.h"
 
@@ -15,3 +16,8 @@ void CheckDIBFormat(int bitCount, const TPixelFormat& format);
 // data, makes the data invalid (false) and nothing is written beyond the bitmap in any case.
 bool DecodeRLE(const std::uint8_t* data, std::size_t size, int bitCount, int width, int height,
                std::uint8_t* out, int widthBytes);
+
+// Encodes top-down 8-bit rows of widthBytes bytes as 8-bit run-length data (bottom-up rows, each
+// closed by an end-of-line code, the last by end-of-bitmap) that DecodeRLE turns back into them.
+std::vector<std::uint8_t> EncodeRLE8(const std::uint8_t* pixels, int width, int height,
+                                     int widthBytes);

@@ -139,6 +139,10 @@ public:
     bool SharesStoreWith(const TDIB& other) const { return FImage == other.FImage; }
 
     void SetColorTable(const TRGBQuads& table);
+    // Keeps an 8-bit picture as run-length data where that is smaller, as a compressed picture is
+    // kept when read: its pixels are decoded again when they are needed. Other pictures, and one
+    // a canvas is drawing on, are left as they are.
+    void Compress();
     // Row y of the picture, 0 at the top (run-length data are decoded first).
     const std::uint8_t* ScanLine(int y);
     // The same row for changing: the store is made private (and uncompressed) first.

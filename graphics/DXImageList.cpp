@@ -109,7 +109,15 @@ TDirectDrawSurface* TPictureCollectionItem::CreateSurfaceFrom(TDirectDraw* Devic
         FSurfaces.emplace_back(std::make_unique<TDirectDrawSurface>(Device)).get();
     // Owned before it is loaded: a failing load leaves it in Surfaces until the next ClearSurfaces.
     surface->SystemMemory = SystemMemory;
-    surface->LoadFromGraphicRect(*FPicture.Graphic(), 0, 0, Rect);
+    // A picture kept as run-length data is drawn through a copy that decodes it; the picture
+    // itself stays compressed for the next restore.
+    TGraphic* source = FPicture.Graphic();
+    TDIB decoded;
+    if (auto* dib = dynamic_cast<TDIB*>(source); dib && dib->Compressed()) {
+        decoded.Assign(dib);
+        source = &decoded;
+    }
+    surface->LoadFromGraphicRect(*source, 0, 0, Rect);
     surface->SetTransparentColor(surface->MatchColor(FTransparentColor));
     return surface;
 }

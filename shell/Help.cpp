@@ -6,6 +6,7 @@
 #include "shell/Help.h"
 
 #include "controls/FontSubstitutes.h"
+#include "controls/TextColours.h"
 #include "controls/brixColorButton.h"
 
 #include <QKeyEvent>
@@ -36,6 +37,7 @@ TfrmHelp::TfrmHelp(QWidget* parent) : TDialogForm(parent), FUi(std::make_unique<
     setFixedSize(509, 412);
     UseSystemColours(pgeHelp);
     Label1->setFont(MakeFont("Arial Rounded MT Bold", 17));
+    SetTextColour(Label1, Qt::white);
     ApplyCommonButtonLook(btnClose);
     btnClose->onclick = [this](QObject* Sender) { RunHandler([&] { btnCloseclick(Sender); }); };
 }

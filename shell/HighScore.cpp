@@ -6,6 +6,7 @@
 #include "shell/HighScore.h"
 
 #include "controls/FontSubstitutes.h"
+#include "controls/TextColours.h"
 #include "controls/brixColorButton.h"
 #include "platform/rtl/Conversions.h"
 #include "shell/Settings.h"
@@ -56,6 +57,8 @@ TfrmHighScore::TfrmHighScore(QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(486, 204);
     UseSystemColours(txtHighName);
+    SetTextColour(Label1, Qt::yellow);
+    SetTextColour(Label2, Qt::white);
     txtHighName->setValidator(new TWholeCharacters(txtHighName));
     ApplyCommonButtonLook(btnOK);
     btnOK->onclick = [this](QObject* Sender) { RunHandler([&] { btnOKclick(Sender); }); };

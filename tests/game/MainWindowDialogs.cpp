@@ -4,12 +4,15 @@
 
 #include "controls/brixColorButton.h"
 #include "shell/Help.h"
+#include "shell/HighScore.h"
 #include "shell/Options.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
 
@@ -104,6 +107,47 @@ TEST_F(MainWindowDialogs, StoredNameShowsAsPlainText) {
     EXPECT_EQ(Form->lblTop->height(), Form->lblHigh->height());
     EXPECT_GE(Form->lblTop->width(),
               Form->lblTop->fontMetrics().horizontalAdvance(Form->lblTop->text()));
+}
+
+// The coloured texts of the panel and the dialogs carry their colours and fonts in their palettes
+// and fonts: a style sheet anywhere makes the application build a style-sheet style that stays
+// resident for the whole run. Drawn with the style sheet they once had, each looks the same,
+// enabled and disabled.
+TEST_F(MainWindowDialogs, ColouredTextsNeedNoStyleSheetAndLookAsTheirsDid) {
+    TfrmHighScore record;
+    const QString panel = QStringLiteral("font-family: \"Liberation Sans\"; font-size: 10px;");
+    const std::vector<std::pair<QWidget*, QString>> texts{
+        {Form->lblTop, QStringLiteral("color: yellow; ") + panel},
+        {Form->lblHigh, QStringLiteral("color: yellow; ") + panel},
+        {Form->lblMoves, QStringLiteral("color: aqua; ") + panel},
+        {Form->RichEdit1,
+         QStringLiteral("QTextEdit { color: lime; background-color: black; ") + panel + u'}'},
+        {record.Label1, QStringLiteral("color: yellow;")},
+        {record.Label2, QStringLiteral("color: white;")},
+        {frmHelp->Label1, QStringLiteral("color: white;")},
+    };
+    // As the window shows it: a label draws on its window's background.
+    const auto shot = [](QWidget* text) {
+        QWidget* window = text->window();
+        return window->grab(QRect(text->mapTo(window, QPoint()), text->size())).toImage();
+    };
+    for (const auto& [text, sheet] : texts) {
+        SCOPED_TRACE(text->objectName().toStdString());
+        EXPECT_TRUE(text->styleSheet().isEmpty());
+        for (bool enabled : {true, false}) {
+            text->setEnabled(enabled);
+            const QImage own = shot(text);
+            text->setStyleSheet(sheet);
+            const QImage styled = shot(text);
+            text->setStyleSheet(QString());
+            EXPECT_EQ(own, styled) << (enabled ? "enabled" : "disabled");
+        }
+        text->setEnabled(true);
+    }
+    for (QWidget* window : std::initializer_list<QWidget*>{Form, &record, frmHelp, frmOptions})
+        for (const QWidget* child : window->findChildren<QWidget*>())
+            EXPECT_TRUE(child->styleSheet().isEmpty()) << child->objectName().toStdString();
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
 }
 
 } // namespace

@@ -229,6 +229,48 @@ TEST(DIBRunLengthTest, FourBitRunsAlternateTheirNibbles) {
     EXPECT_EQ(dib.ScanLine(0)[2], 0x70);
 }
 
+TEST(DIBRunLengthTest, CompressingKeepsEveryPixelInLessMemory) {
+    // Rows of runs from 1 to 300 pixels (past the longest run a code holds) and literals of
+    // every length, odd and even, from a fixed pseudo-random sequence.
+    TDIB dib;
+    dib.SetSize(600, 90, 8);
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % bound;
+    };
+    for (int y = 0; y < dib.Height(); ++y) {
+        std::uint8_t* row = dib.ScanLineForWrite(y);
+        for (int x = 0; x < 600;) {
+            const int length = 1 + int(next(y % 3 == 0 ? 300 : 6));
+            const auto value = std::uint8_t(next(4));
+            for (int k = 0; k < length && x < 600; ++k, ++x)
+                row[x] = y % 3 == 1 ? std::uint8_t(next(256)) : value;
+        }
+    }
+    const Bytes raw = Written(dib);
+    TDIB copy;
+    Read(copy, raw);
+    copy.Compress();
+    ASSERT_TRUE(copy.Compressed());
+    const Bytes packed = Written(copy);
+    EXPECT_EQ(packed[16], 1); // written as run-length data, as a compressed picture is read
+    EXPECT_LT(packed.size(), raw.size());
+    for (int y = 0; y < dib.Height(); ++y)
+        ASSERT_EQ(std::memcmp(copy.ScanLine(y), dib.ScanLine(y), 600), 0) << "row " << y;
+    EXPECT_EQ(Written(copy), raw);
+
+    // Pixels that no run shortens, and pictures of other depths, stay as they are.
+    TDIB distinct;
+    Fill8(distinct, 20, 3);
+    distinct.Compress();
+    EXPECT_FALSE(distinct.Compressed());
+    TDIB deep;
+    deep.SetSize(4, 4, 24);
+    deep.Compress();
+    EXPECT_FALSE(deep.Compressed());
+}
+
 TEST(DIBSharingTest, AssignedPicturesShareUntilOneChanges) {
     TDIB a, b;
     Fill8(a, 4, 4);

@@ -105,6 +105,11 @@ TEST_F(Attached, AttachingToAnInitialisedDisplayBuildsAtOnce) {
 }
 
 TEST_F(Attached, LostSurfacesAreRebuiltFromThePicture) {
+    // Kept as run-length data, the picture is decoded for each building and stays compressed.
+    auto* picture = dynamic_cast<TDIB*>(Tile->Picture().Graphic());
+    ASSERT_TRUE(picture);
+    picture->Compress();
+    ASSERT_TRUE(picture->Compressed());
     List->SetDXDraw(DX);
     Form->show();
     ASSERT_EQ(Tile->PatternCount(), 200);
@@ -116,6 +121,9 @@ TEST_F(Attached, LostSurfacesAreRebuiltFromThePicture) {
     DX->Surface()->Fill(0);
     Tile->Draw(DX->Surface(), 0, 0, 160);
     EXPECT_EQ(DX->Surface()->Pixels(33, 33), DX->Surface()->MatchColor(clBlue));
+    Tile->Draw(DX->Surface(), 0, 0, 0);
+    EXPECT_EQ(DX->Surface()->Pixels(33, 33), DX->Surface()->MatchColor(clRed));
+    EXPECT_TRUE(picture->Compressed());
 }
 
 TEST_F(Attached, DetachingFinalisesThePicturesAndTheRoot) {
