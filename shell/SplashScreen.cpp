@@ -39,6 +39,8 @@ TfrmSplash::TfrmSplash(QWidget* parent, const QString& picture)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);
+    // A coarse timer may tick up to 5 % early: the splash stays its full three seconds.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer1->start();
 }
