@@ -15,6 +15,7 @@
 #include "shell/SplashScreen.h"
 #include "shell/Winner.h"
 #include "tests/support/InsideModal.h"
+#include "tests/support/RunUntil.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -31,16 +32,6 @@
 #include <memory>
 
 namespace {
-
-// Runs the loop until Done holds or a generous deadline passes; returns whether it held.
-bool RunUntil(const std::function<bool()>& Done) {
-    QDeadlineTimer deadline(20000);
-    while (!Done()) {
-        if (deadline.hasExpired()) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
 
 bool Exposed(QWidget* Window) {
     return Window->windowHandle() && Window->windowHandle()->isExposed();
@@ -145,12 +136,7 @@ void ExpectGripsAtEdges(QWidget* Window) {
         const QRect place = grip->geometry();
         SCOPED_TRACE(int(edges));
         ++seen[int(edges)];
-        Qt::Edges touched;
-        if (place.left() == 0) touched |= Qt::LeftEdge;
-        if (place.top() == 0) touched |= Qt::TopEdge;
-        if (place.right() == Window->width() - 1) touched |= Qt::RightEdge;
-        if (place.bottom() == Window->height() - 1) touched |= Qt::BottomEdge;
-        EXPECT_EQ(touched, edges) << "lies over its own edges alone";
+        EXPECT_EQ(EdgesTouched(place, Window->size()), edges) << "lies over its own edges alone";
     }
     for (Qt::Edges edges :
          {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::TopEdge), Qt::Edges(Qt::RightEdge),

@@ -10,13 +10,14 @@
 #include "shell/Options.h"
 #include "shell/WindowPlacement.h"
 #include "shell/Winner.h"
+#include "tests/support/RunUntil.h"
 
 #include <QApplication>
-#include <QTest>
-#include <QTimer>
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -26,17 +27,6 @@
 #include <memory>
 
 namespace {
-
-// Runs the loop until Done holds or a generous deadline passes (the manager answers
-// asynchronously); returns whether it held.
-bool RunUntil(const std::function<bool()>& Done) {
-    QDeadlineTimer deadline(20000);
-    while (!Done()) {
-        if (deadline.hasExpired()) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
 
 int ExpectedDpi() {
     const char* dpi = std::getenv("ZELVAN_EXPECTED_DPI");
@@ -70,8 +60,8 @@ protected:
             const QRect frame = Framed(Window);
             return frame.topLeft() == CentredPosition(area, frame.size());
         };
-        EXPECT_TRUE(RunUntil(placed)) << "frame " << Describe(Framed(Window)) << " in the area "
-                                      << Describe(area);
+        EXPECT_TRUE(RunUntil(placed))
+            << "frame " << Describe(Framed(Window)) << " in the area " << Describe(area);
         const QRect frame = Framed(Window);
         // The title bar is the frame's top strip: all of it on screen, or where the window is
         // larger than the screen, its beginning (the top-left corner).

@@ -19,6 +19,7 @@
 #include "platform/ui/DrawnTitleBar.h"
 #include "platform/ui/ResizeGrip.h"
 #include "platform/ui/WaylandGlobals.h"
+#include "tests/support/RunUntil.h"
 
 namespace {
 
@@ -139,12 +140,7 @@ void ExpectGripsAtEdges(QWidget* Window, TDrawnTitleBar* Bar) {
         SCOPED_TRACE(int(edges));
         EXPECT_TRUE(grip->isVisible());
         covered |= edges;
-        Qt::Edges touched;
-        if (place.left() == 0) touched |= Qt::LeftEdge;
-        if (place.top() == 0) touched |= Qt::TopEdge;
-        if (place.right() == Window->width() - 1) touched |= Qt::RightEdge;
-        if (place.bottom() == Window->height() - 1) touched |= Qt::BottomEdge;
-        EXPECT_EQ(touched, edges) << "lies over its own edges alone";
+        EXPECT_EQ(EdgesTouched(place, Window->size()), edges) << "lies over its own edges alone";
         EXPECT_LE(std::min(place.width(), place.height()), 16) << "a thin grip";
     }
     EXPECT_EQ(covered, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
