@@ -3,6 +3,7 @@
 #include "game/MainForm.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/WaylandExit.h"
 #include "shell/GameIcon.h"
 #include "shell/Help.h"
 #include "shell/HighScore.h"
@@ -32,8 +33,9 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(argv[1], "--help") == 0) {
-        std::printf("Usage: zelvan [--help | --version]; the game is played with the mouse or the keys, "
-                    "see zelvan(6).\n");
+        std::printf(
+            "Usage: zelvan [--help | --version]; the game is played with the mouse or the keys, "
+            "see zelvan(6).\n");
         return 0;
     }
     return std::nullopt;
@@ -111,5 +113,6 @@ int main(int argc, char** argv) {
         status = 1;
     }
     DestroyWindows();
+    EndBeforeWaylandTeardown(status);
     return status;
 }
