@@ -12,10 +12,12 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
 # What building and running the game needs: compiler and build tools, Qt, OpenAL, libjpeg,
-# libwayland-client (asking a Wayland compositor whether it draws title bars) and the fonts the
+# libwayland-client (asking a Wayland compositor whether it draws title bars), libxcb with its
+# MIT-SHM binding (frames put straight into the window) and the fonts the
 # game puts in place of its old font names.
 RUN_PACKAGES = cmake ninja-build g++ pkg-config \
            qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libwayland-dev \
+           libxcb1-dev libxcb-shm0-dev \
            libopenal-dev libopenal1 libjpeg62-turbo-dev \
            fonts-liberation fonts-quicksand fontconfig
 # What the tests, sanitizer and fuzz runs, benchmarks and package checks need on top.

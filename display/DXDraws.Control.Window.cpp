@@ -186,7 +186,16 @@ QImage TCustomDXDraw::Screen() const {
 void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed) {
     if (Image.isNull() || Changed.isEmpty()) return;
     const QRegion visible = VisiblePart(this, Changed & rect() & Image.rect());
-    if (!visible.isEmpty()) update(visible);
+    if (visible.isEmpty()) return;
+    // A frame's few changed rows go straight to the window where they can; the toolkit's
+    // repaint takes the rest (whole frames, other window systems) and every exposure.
+    if (!FDirect) FDirect = std::make_unique<TDirectPresenter>();
+    if (FDirect->Show(this, Image, visible)) {
+        FPresented = false; // no paint follows for this frame
+        ++FShownDirectly;
+        return;
+    }
+    update(visible);
 }
 
 void TCustomDXDraw::mousePressEvent(QMouseEvent* Event) {

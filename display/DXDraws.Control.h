@@ -15,6 +15,7 @@
 #include "display/DXClass.Forms.h"
 #include "display/DXDraws.Display.h"
 #include "display/DXDraws.Surfaces.h"
+#include "platform/ui/DirectPresenter.h"
 #include "platform/ui/Events.h"
 #include "platform/ui/Forms.h"
 
@@ -166,6 +167,8 @@ public:
     void SetDriverGuid(const GUID* Value);
     // How many vertical-blank waits Flip has made (diagnostics: paints never wait).
     unsigned long VerticalBlankWaits() const { return FVBlankWaits; }
+    // How many frames went straight to the window, with no paint (diagnostics and measurement).
+    unsigned long FramesShownDirectly() const { return FShownDirectly; }
 
     // Whether the next frame must be drawn even if nothing drawn on the back surface moved: the
     // surfaces were built, resized, lost or restored, the palette changed or the window was
@@ -246,7 +249,8 @@ private:
     void TakeSystemMemoryFromDriver();
     // What the driver is told of this control when the display is built.
     TDXDrawDriverSetup DriverSetup() const;
-    // Asks for the visible part of what the device's presentation changed to be repainted.
+    // Shows the visible part of what the device's presentation changed: straight in the window
+    // where the window system allows, else by asking for it to be repainted.
     void ShowPresented(const QImage& Image, const QRegion& Changed);
 
     std::vector<TListener> FNotifyEventList;
@@ -271,11 +275,13 @@ private:
     TColor FColor = clBtnFace;
     bool FLoading = false;
     unsigned long FVBlankWaits = 0;
+    unsigned long FShownDirectly = 0;
     // A frame changed the window's pixels since the last paint; that paint only shows it.
     bool FPresented = false;
     bool FFrameDue = true;
     // Parts of the back surface drawn for a partial Flip that did not present (empty: none).
     TRect FUnpresented;
+    std::unique_ptr<TDirectPresenter> FDirect;
     void Present(const std::optional<TRect>& Part);
 };
 

@@ -1,0 +1,236 @@
+// MIT-SHM puts on the toolkit's X connection, with the checks that make them safe to send.
+#include "platform/ui/DirectPresenter.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QWindow>
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+struct TDirectPresenter::TState {
+    enum class TUse { Unknown, Yes, No };
+    TUse Use = TUse::Unknown;
+    xcb_connection_t* Connection = nullptr;
+    // The window last checked, and whether its depth and visual take the image's pixels as they
+    // are; the graphics context is made for it.
+    xcb_window_t Window = 0;
+    bool WindowFits = false;
+    xcb_gcontext_t Gc = 0;
+    // The segment, attached here and on the server.
+    xcb_shm_seg_t Segment = 0;
+    uint8_t* Pixels = nullptr;
+    size_t Size = 0;
+    // A request sent after the last put: its reply means the server has read the segment.
+    bool PutPending = false;
+    xcb_get_input_focus_cookie_t AfterPut{};
+};
+
+namespace {
+
+xcb_connection_t* ToolkitConnection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Whether the server lays out 32-bit pixels of depth 24 as a little-endian 0x00RRGGBB word, the
+// layout of QImage::Format_RGB32.
+bool ServerTakesRgb32(xcb_connection_t* Connection) {
+    const xcb_setup_t* setup = xcb_get_setup(Connection);
+    if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return false;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+        if (f.data->depth == 24) return f.data->bits_per_pixel == 32;
+    return false;
+}
+
+const xcb_visualtype_t* FindVisual(xcb_connection_t* Connection, xcb_visualid_t Id) {
+    for (auto s = xcb_setup_roots_iterator(xcb_get_setup(Connection)); s.rem; xcb_screen_next(&s))
+        for (auto d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d))
+            for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+                if (v.data->visual_id == Id) return v.data;
+    return nullptr;
+}
+
+} // namespace
+
+TDirectPresenter::TDirectPresenter() : F(std::make_unique<TState>()) {}
+
+TDirectPresenter::~TDirectPresenter() {
+    // The connection goes with the application; past that there is nothing left to free on it.
+    if (F->Connection && F->Connection == ToolkitConnection()) {
+        ReleaseSegment();
+        if (F->Gc) xcb_free_gc(F->Connection, F->Gc);
+        xcb_flush(F->Connection);
+    } else if (F->Pixels) {
+        shmdt(F->Pixels);
+    }
+}
+
+bool TDirectPresenter::Usable() {
+    if (F->Use == TState::TUse::Unknown) {
+        F->Use = TState::TUse::No;
+        xcb_connection_t* c = ToolkitConnection();
+        if (!c || !ServerTakesRgb32(c)) return false;
+        const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
+        if (!shm || !shm->present) return false;
+        F->Connection = c;
+        F->Use = TState::TUse::Yes;
+    }
+    return F->Use == TState::TUse::Yes;
+}
+
+bool TDirectPresenter::WindowFits(QWidget* Window) {
+    const auto id = static_cast<xcb_window_t>(Window->winId());
+    if (id == F->Window) return F->WindowFits;
+    xcb_connection_t* c = F->Connection;
+    if (F->Gc) {
+        xcb_free_gc(c, F->Gc);
+        F->Gc = 0;
+    }
+    F->Window = id;
+    F->WindowFits = false;
+    const auto attributes = xcb_get_window_attributes(c, id);
+    const auto geometry = xcb_get_geometry(c, id);
+    xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, attributes, nullptr);
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, geometry, nullptr);
+    if (a && g && g->depth == 24) {
+        const xcb_visualtype_t* v = FindVisual(c, a->visual);
+        F->WindowFits = v && v->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+                        v->red_mask == 0xFF0000 && v->green_mask == 0xFF00 &&
+                        v->blue_mask == 0xFF;
+    }
+    std::free(a);
+    std::free(g);
+    if (F->WindowFits) {
+        F->Gc = xcb_generate_id(c);
+        const uint32_t noExposures = 0;
+        xcb_create_gc(c, F->Gc, id, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    }
+    return F->WindowFits;
+}
+
+void TDirectPresenter::WaitForLastPut() {
+    if (!F->PutPending) return;
+    F->PutPending = false;
+    std::free(xcb_get_input_focus_reply(F->Connection, F->AfterPut, nullptr));
+}
+
+void TDirectPresenter::ReleaseSegment() {
+    if (!F->Pixels) return;
+    WaitForLastPut();
+    xcb_shm_detach(F->Connection, F->Segment);
+    shmdt(F->Pixels);
+    F->Pixels = nullptr;
+    F->Size = 0;
+}
+
+bool TDirectPresenter::SegmentFor(size_t Bytes) {
+    if (F->Size >= Bytes) return true;
+    ReleaseSegment();
+    // Grown in steps, so a drag's parts of slightly different sizes settle on one segment.
+    const size_t step = 64 * 1024;
+    const size_t size = (Bytes + step - 1) / step * step;
+    const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
+    if (id < 0) return false;
+    void* at = shmat(id, nullptr, 0);
+    if (at == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
+    xcb_connection_t* c = F->Connection;
+    const xcb_shm_seg_t segment = xcb_generate_id(c);
+    // Checked once: a server on another machine cannot attach the segment.
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_shm_attach_checked(c, segment, static_cast<uint32_t>(id), 0));
+    // Gone from the system once both sides have let go of it, even if this process is killed.
+    shmctl(id, IPC_RMID, nullptr);
+    if (error) {
+        std::free(error);
+        shmdt(at);
+        F->Use = TState::TUse::No;
+        return false;
+    }
+    F->Segment = segment;
+    F->Pixels = static_cast<uint8_t*>(at);
+    F->Size = size;
+    return true;
+}
+
+void TDirectPresenter::Watch(QWidget* Widget) {
+    if (FWidget != Widget) {
+        if (FWidget) FWidget->removeEventFilter(this);
+        FUnpainted = QRegion();
+        FWidget = Widget;
+        Widget->installEventFilter(this);
+    }
+    QWindow* window = Widget->window()->windowHandle();
+    if (FWindow != window) {
+        if (FWindow) FWindow->removeEventFilter(this);
+        FWindow = window;
+        window->installEventFilter(this);
+    }
+}
+
+bool TDirectPresenter::Show(QWidget* Widget, const QImage& Image, const QRegion& Region) {
+    if (!Widget || Region.isEmpty() || Image.format() != QImage::Format_RGB32) return false;
+    if (!Usable()) return false;
+    QWidget* top = Widget->window();
+    QWindow* window = top->windowHandle();
+    if (!window || !window->isExposed() || !Widget->isVisible() ||
+        Widget->devicePixelRatio() != 1)
+        return false;
+    const QRegion shown = Region & Image.rect() & Widget->rect();
+    size_t bytes = 0;
+    for (const QRect& r : shown)
+        bytes += static_cast<size_t>(r.width()) * static_cast<size_t>(r.height()) * 4;
+    if (bytes == 0 || bytes > MaxBytes) return false;
+    if (!WindowFits(top)) return false;
+    WaitForLastPut(); // the server may still be reading the segment
+    if (!SegmentFor(bytes)) return false;
+    Watch(Widget);
+
+    xcb_connection_t* c = F->Connection;
+    const QPoint origin = Widget->mapTo(top, QPoint(0, 0));
+    uint32_t offset = 0;
+    for (const QRect& r : shown) {
+        const size_t rowBytes = static_cast<size_t>(r.width()) * 4;
+        for (int y = 0; y < r.height(); ++y)
+            std::memcpy(F->Pixels + offset + y * rowBytes, Image.constScanLine(r.y() + y) + r.x() * 4,
+                        rowBytes);
+        // Checked and its outcome dropped: a window destroyed meanwhile is no error of the
+        // toolkit's to report.
+        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
+            c, F->Window, F->Gc, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
+            0, 0, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
+            static_cast<int16_t>(origin.x() + r.x()), static_cast<int16_t>(origin.y() + r.y()), 24,
+            XCB_IMAGE_FORMAT_Z_PIXMAP, 0, F->Segment, offset);
+        xcb_discard_reply(c, put.sequence);
+        offset += static_cast<uint32_t>(rowBytes * r.height());
+    }
+    F->AfterPut = xcb_get_input_focus(c);
+    F->PutPending = true;
+    xcb_flush(c);
+    FUnpainted += shown;
+    return true;
+}
+
+bool TDirectPresenter::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == FWidget && Event->type() == QEvent::Paint) {
+        // What the widget paints now is in the backing store again.
+        FUnpainted -= static_cast<QPaintEvent*>(Event)->region();
+    } else if (Watched == FWindow && Event->type() == QEvent::Expose && FWidget &&
+               !FUnpainted.isEmpty()) {
+        // Ahead of the toolkit's own handling, which flushes from the backing store whatever
+        // it holds as clean: marked dirty, these parts are painted afresh first.
+        FWidget->update(FUnpainted);
+    }
+    return false;
+}

@@ -1,0 +1,58 @@
+// Showing a widget's changed pixels straight in its X window, past the toolkit's paint and flush.
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+
+#include <memory>
+
+// Puts rectangles of an image into the X window that holds a widget, through a shared-memory
+// segment on the toolkit's own X connection: one request per rectangle and no round trip, where a
+// repaint would go through an event, a paint, the backing store and a synchronous flush.
+//
+// It only works where the pixels can go as they are: the xcb platform with MIT-SHM on a local
+// server, a window of depth 24 with 8-bit red, green and blue masks, no scaling between widget
+// and device pixels, a 32-bit RGB image, and rectangles that fit the segment (MaxBytes). Show
+// returns false otherwise and the caller repaints through the toolkit; a server that refuses the
+// segment turns the presenter off for good.
+//
+// The toolkit's backing store does not see these pixels. So that it never shows older ones, the
+// presenter keeps the widget's parts it has shown since the widget last painted them and asks the
+// widget to repaint those whenever the window is exposed.
+class TDirectPresenter : public QObject {
+public:
+    // The largest set of rectangles one Show puts (bytes of 32-bit pixels). A row or column of a
+    // 600 x 480 display fits; a whole frame goes through the toolkit.
+    static constexpr int MaxBytes = 256 * 1024;
+
+    TDirectPresenter();
+    ~TDirectPresenter() override;
+
+    // Shows Region (widget coordinates, pixel (0, 0) of Image at the widget's top-left) of Image
+    // in Widget's window. True when the pixels were sent to the X server.
+    bool Show(QWidget* Widget, const QImage& Image, const QRegion& Region);
+
+    // Parts of the widget shown here that the toolkit's backing store has not painted since.
+    QRegion Unpainted() const { return FUnpainted; }
+    // Whether Show can work at all in this process (checked on first use; false once refused).
+    bool Usable();
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    struct TState;
+    bool WindowFits(QWidget* Window);
+    bool SegmentFor(size_t Bytes);
+    void ReleaseSegment();
+    void WaitForLastPut();
+    void Watch(QWidget* Widget);
+
+    std::unique_ptr<TState> F;
+    QPointer<QWidget> FWidget;
+    QPointer<QWindow> FWindow;
+    QRegion FUnpainted;
+};
