@@ -8,19 +8,23 @@ if [ "${1:-}" != --inside ]; then
     command -v "$tool" >/dev/null ||
       { echo "SKIPPED: $tool is not installed (make deps installs it)"; exit 77; }
   done
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$@"
+  # -noreset: the polls below connect and go; a server that resets when its last client leaves
+  # can drop openbox's connection as it is being made, and openbox then ends without a word.
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" --inside "$@"
 fi
 shift
 dpi=$1
 shift
 
-openbox --sm-disable >/dev/null 2>&1 &
+log=$(mktemp)
+openbox --sm-disable >/dev/null 2>"$log" &
 manager=$!
-trap 'kill "$manager" 2>/dev/null; wait "$manager" 2>/dev/null' EXIT
+trap 'kill "$manager" 2>/dev/null; wait "$manager" 2>/dev/null; rm -f "$log"' EXIT
 # The manager is ready once it has announced itself on the root window.
 for _ in $(seq 600); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  kill -0 "$manager" 2>/dev/null || { echo "FAILED: openbox ended at start-up"; exit 1; }
+  kill -0 "$manager" 2>/dev/null ||
+    { wait "$manager"; echo "FAILED: openbox ended at start-up (status $?):"; cat "$log"; exit 1; }
   sleep 0.1
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "FAILED: openbox never came up"; exit 1; }
