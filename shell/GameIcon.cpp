@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QIconEngine>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -27,10 +28,14 @@ const QString kIconFile = QStringLiteral(":/assets/zelvan.ico");
 constexpr int kIconSize = 32; // the icon file's one picture; the others are the menu icon's
 constexpr int kSizes[] = {16, kIconSize, 48, 64, 128, 256};
 
-// Decodes one size of the game icon; a null picture when its resource cannot be read.
+// Decodes one size of the game icon; a null picture when its resource cannot be read. The format
+// is named and never guessed, so no other image plugin is loaded to look at the bytes.
 QImage DecodeSize(int size) {
-    if (size == kIconSize) return QImage(kIconFile, "ICO");
-    return QImage(QStringLiteral(":/assets/icons/zelvan-%1.png").arg(size), "PNG");
+    QImageReader reader(size == kIconSize ? kIconFile
+                                          : QStringLiteral(":/assets/icons/zelvan-%1.png").arg(size),
+                        size == kIconSize ? "ICO" : "PNG");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 // The icon's sizes, each decoded when asked for. Requests between sizes get the nearest larger
