@@ -132,11 +132,13 @@ void TCustomDXDraw::paintEvent(QPaintEvent* Event) {
     } else {
         const bool wait = FNowOptions.Contains(doWaitVBlank);
         FNowOptions.Exclude(doWaitVBlank);
+        FPainting = true; // this paint shows the frame: nothing to put in the window besides
         try {
             Flip();
         } catch (const std::exception& E) {
             ReportError(this, E);
         }
+        FPainting = false;
         if (wait) FNowOptions.Include(doWaitVBlank);
         FPresented = false; // this paint shows what that Flip changed
         FFrameDue = true;
@@ -190,7 +192,7 @@ void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed) {
     // A frame's few changed rows go straight to the window where they can; the toolkit's
     // repaint takes the rest (whole frames, other window systems) and every exposure.
     if (!FDirect) FDirect = std::make_unique<TDirectPresenter>();
-    if (FDirect->Show(this, Image, visible)) {
+    if (!FPainting && FDirect->Show(this, Image, visible)) {
         FPresented = false; // no paint follows for this frame
         ++FShownDirectly;
         return;

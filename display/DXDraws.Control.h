@@ -282,6 +282,7 @@ private:
     // Parts of the back surface drawn for a partial Flip that did not present (empty: none).
     TRect FUnpresented;
     std::unique_ptr<TDirectPresenter> FDirect;
+    bool FPainting = false; // inside paintEvent's own Flip
     void Present(const std::optional<TRect>& Part);
 };
 
