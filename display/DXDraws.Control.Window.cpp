@@ -185,14 +185,14 @@ QImage TCustomDXDraw::Screen() const {
     return FDriver ? FDriver->PresentedImage() : QImage();
 }
 
-void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed) {
+void TCustomDXDraw::ShowPresented(const QImage& Image, const QRegion& Changed, int Segment) {
     if (Image.isNull() || Changed.isEmpty()) return;
     const QRegion visible = VisiblePart(this, Changed & rect() & Image.rect());
     if (visible.isEmpty()) return;
     // A frame's few changed rows go straight to the window where they can; the toolkit's
     // repaint takes the rest (whole frames, other window systems) and every exposure.
     if (!FDirect) FDirect = std::make_unique<TDirectPresenter>();
-    if (!FPainting && FDirect->Show(this, Image, visible)) {
+    if (!FPainting && FDirect->Show(this, Image, visible, Segment)) {
         FPresented = false; // no paint follows for this frame
         ++FShownDirectly;
         return;

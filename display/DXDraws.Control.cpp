@@ -478,7 +478,7 @@ void TCustomDXDraw::Present(const std::optional<TRect>& Part) {
     } else {
         keep();
     }
-    ShowPresented(result.Image, result.Changed);
+    ShowPresented(result.Image, result.Changed, result.Segment);
 }
 
 void TCustomDXDraw::SetSize(int ASurfaceWidth, int ASurfaceHeight) {

@@ -251,7 +251,7 @@ private:
     TDXDrawDriverSetup DriverSetup() const;
     // Shows the visible part of what the device's presentation changed: straight in the window
     // where the window system allows, else by asking for it to be repainted.
-    void ShowPresented(const QImage& Image, const QRegion& Changed);
+    void ShowPresented(const QImage& Image, const QRegion& Changed, int Segment);
 
     std::vector<TListener> FNotifyEventList;
     bool FAutoInitialize = true;

@@ -58,11 +58,27 @@ TDirectDrawTakePresentation TakeFunction() {
     }();
     return take;
 }
+
+TDirectDrawPresentationSegment SegmentFunction() {
+    static const TDirectDrawPresentationSegment segment = [] {
+        try {
+            return LoadPlatformFunctionAs<TDirectDrawPresentationSegment>(
+                "DDraw.dll", "DirectDrawPresentationSegment");
+        } catch (const std::exception&) {
+            return TDirectDrawPresentationSegment{};
+        }
+    }();
+    return segment;
+}
 } // namespace
 
 void TDXDrawDriver::TakePresentation(TDXDrawFlipResult& Result) const {
-    if (const auto take = TakeFunction(); take && FPrimary && FPrimary->SurfaceInterface())
+    if (!FPrimary || !FPrimary->SurfaceInterface()) return;
+    if (const auto take = TakeFunction()) {
         take(FPrimary->SurfaceInterface(), &Result.Image, &Result.Changed);
+        if (const auto segment = SegmentFunction())
+            Result.Segment = segment(FPrimary->SurfaceInterface());
+    }
 }
 
 QImage TDXDrawDriver::PresentedImage() const {

@@ -40,6 +40,8 @@ struct TDXDrawFlipResult {
     // Image shares the device's memory, so it is to be let go of before the next Flip.
     QImage Image;
     QRegion Changed;
+    // The shared-memory segment that holds Image's pixels from their first byte, or -1.
+    int Segment = -1;
 };
 
 // Builds and presents the surfaces of one control. The constructor opens the device; destroying

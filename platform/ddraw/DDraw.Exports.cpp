@@ -76,6 +76,12 @@ DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage
     return DD_OK;
 }
 
+DDRAW_API int DirectDrawPresentationSegment(IDirectDrawSurface* primary) {
+    auto* surface = dynamic_cast<Surface*>(primary);
+    if (!surface || !surface->IsPrimary()) return -1;
+    return surface->Shown().Segment();
+}
+
 DDRAW_API void DirectDrawSetFaults(DWORD faults) {
     SetFaults(faults);
 }

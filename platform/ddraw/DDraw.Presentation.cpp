@@ -1,5 +1,8 @@
 // Presentation into a window's pixels: copies onto the primary surface are converted to 32 bits,
 // written only where they change something, and the changed part is collected for the window.
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -50,9 +53,29 @@ inline void Put(uint32_t* row, int x, uint32_t value, int& first, int& last) {
 
 } // namespace
 
+// A 32-bit image in a fresh shared-memory segment, marked for removal at once so that it cannot
+// outlive its users (Linux lets other processes attach it until then); null when the system
+// gives no segment.
+QImage SharedImage(int width, int height, int& id) {
+    id = -1;
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    if (bytes == 0) return QImage();
+    const int segment = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (segment < 0) return QImage();
+    void* at = shmat(segment, nullptr, 0);
+    shmctl(segment, IPC_RMID, nullptr);
+    if (at == reinterpret_cast<void*>(-1)) return QImage();
+    QImage image(static_cast<uchar*>(at), width, height, width * 4, QImage::Format_RGB32,
+                 [](void* pixels) { shmdt(pixels); }, at);
+    id = segment;
+    return image;
+}
+
 void Presentation::Fit(int width, int height) {
     if (Image.width() == width && Image.height() == height) return;
-    QImage fresh(width, height, QImage::Format_RGB32);
+    int segment = -1;
+    QImage fresh = SharedImage(width, height, segment);
+    if (fresh.isNull()) fresh = QImage(width, height, QImage::Format_RGB32);
     fresh.fill(0xFF000000u);
     if (!Image.isNull()) {
         const int w = std::min(Image.width(), width), h = std::min(Image.height(), height);
@@ -60,6 +83,8 @@ void Presentation::Fit(int width, int height) {
             std::memcpy(fresh.scanLine(y), Image.constScanLine(y), static_cast<size_t>(w) * 4);
     }
     Image = std::move(fresh);
+    SegmentId = segment;
+    SegmentBits = segment >= 0 ? Image.constBits() : nullptr;
     // Whoever shows the window has to take the new size whole.
     Changed = QRegion(Image.rect());
 }

@@ -23,12 +23,19 @@ public:
     void Take(QImage& image, QRegion& changed);
     // The window's pixels alone (sharing memory as above); what changed stays to be taken.
     const QImage& Pixels() const { return Image; }
+    // The shared-memory segment holding the window's pixels, or -1 (see Fit).
+    int Segment() const { return Image.constBits() == SegmentBits ? SegmentId : -1; }
 
 private:
-    // Sizes the image to the window's client area, keeping what it showed.
+    // Sizes the image to the window's client area, keeping what it showed. The pixels go into a
+    // System V shared-memory segment where the system gives one, else into ordinary memory.
     void Fit(int width, int height);
     QImage Image;
     QRegion Changed;
+    int SegmentId = -1;
+    // Where the segment's pixels start: an image that was ever copied away from them (a holder
+    // kept it across a write) no longer counts as the segment's.
+    const uchar* SegmentBits = nullptr;
 };
 
 // Counts one presentation, and whether it changed what the window shows. With the environment

@@ -459,6 +459,12 @@ DDRAW_API HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context
 // DDERR_INVALIDOBJECT for a surface that is not a primary surface.
 DDRAW_API HRESULT DirectDrawTakePresentation(IDirectDrawSurface* primary, QImage* image,
                                              QRegion* changed);
+// The System V shared-memory segment that holds those pixels from their first byte, so that a
+// window system on this machine can take them without a copy; -1 when they are in ordinary memory
+// (the system refused a segment) or nothing was presented yet. The segment is already marked for
+// removal: it goes once every process that attached it has let go. -1 as well for a surface that
+// is not a primary surface.
+DDRAW_API int DirectDrawPresentationSegment(IDirectDrawSurface* primary);
 
 // Fault injection for tests. Faults are a set of DDFAULT_ bits; the environment variable
 // ZELVAN_DDRAW_FAULTS (comma-separated: refuse-surfaces, refuse-video-memory, refuse-restore,
@@ -487,6 +493,7 @@ using TDirectDrawCreateEx = decltype(&DirectDrawCreateEx);
 using TDirectDrawCreate = decltype(&DirectDrawCreate);
 using TDirectDrawEnumerateA = decltype(&DirectDrawEnumerateA);
 using TDirectDrawTakePresentation = decltype(&DirectDrawTakePresentation);
+using TDirectDrawPresentationSegment = decltype(&DirectDrawPresentationSegment);
 using TDirectDrawSetFaults = decltype(&DirectDrawSetFaults);
 using TDirectDrawGetFaults = decltype(&DirectDrawGetFaults);
 using TDirectDrawLoseAllSurfaces = decltype(&DirectDrawLoseAllSurfaces);

@@ -31,6 +31,10 @@ struct TDirectPresenter::TState {
     // A request sent after the last put: its reply means the server has read the segment.
     bool PutPending = false;
     xcb_get_input_focus_cookie_t AfterPut{};
+    // The caller's image segment attached on the server, and one the server refused.
+    int ImageShmId = -1;
+    xcb_shm_seg_t ImageSegment = 0;
+    int RefusedShmId = -1;
 };
 
 namespace {
@@ -67,6 +71,7 @@ TDirectPresenter::~TDirectPresenter() {
     // The connection goes with the application; past that there is nothing left to free on it.
     if (F->Connection && F->Connection == ToolkitConnection()) {
         ReleaseSegment();
+        if (F->ImageShmId >= 0) xcb_shm_detach(F->Connection, F->ImageSegment);
         if (F->Gc) xcb_free_gc(F->Connection, F->Gc);
         xcb_flush(F->Connection);
     } else if (F->Pixels) {
@@ -179,7 +184,74 @@ void TDirectPresenter::Watch(QWidget* Widget) {
     }
 }
 
-bool TDirectPresenter::Show(QWidget* Widget, const QImage& Image, const QRegion& Region) {
+bool TDirectPresenter::AttachImageSegment(int Segment) {
+    if (Segment == F->ImageShmId) return true;
+    if (Segment == F->RefusedShmId) return false;
+    xcb_connection_t* c = F->Connection;
+    if (F->ImageShmId >= 0) {
+        // Requests already sent that read it are handled first.
+        xcb_shm_detach(c, F->ImageSegment);
+        F->ImageShmId = -1;
+    }
+    const xcb_shm_seg_t segment = xcb_generate_id(c);
+    xcb_generic_error_t* error = xcb_request_check(
+        c, xcb_shm_attach_checked(c, segment, static_cast<uint32_t>(Segment), 1 /* read-only */));
+    if (error) {
+        std::free(error);
+        F->RefusedShmId = Segment;
+        return false;
+    }
+    F->ImageShmId = Segment;
+    F->ImageSegment = segment;
+    return true;
+}
+
+void TDirectPresenter::PutFromImage(const QImage& Image, const QRegion& Shown, QPoint Origin) {
+    xcb_connection_t* c = F->Connection;
+    const auto width = static_cast<uint16_t>(Image.bytesPerLine() / 4);
+    const auto height = static_cast<uint16_t>(Image.height());
+    for (const QRect& r : Shown) {
+        // Checked and its outcome dropped: a window destroyed meanwhile is no error of the
+        // toolkit's to report.
+        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
+            c, F->Window, F->Gc, width, height, static_cast<uint16_t>(r.x()),
+            static_cast<uint16_t>(r.y()), static_cast<uint16_t>(r.width()),
+            static_cast<uint16_t>(r.height()), static_cast<int16_t>(Origin.x() + r.x()),
+            static_cast<int16_t>(Origin.y() + r.y()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
+            F->ImageSegment, 0);
+        xcb_discard_reply(c, put.sequence);
+    }
+}
+
+bool TDirectPresenter::PutCopies(const QImage& Image, const QRegion& Shown, QPoint Origin) {
+    size_t bytes = 0;
+    for (const QRect& r : Shown)
+        bytes += static_cast<size_t>(r.width()) * static_cast<size_t>(r.height()) * 4;
+    if (bytes > MaxBytes) return false;
+    WaitForLastPut(); // the server may still be reading the segment
+    if (!SegmentFor(bytes)) return false;
+    xcb_connection_t* c = F->Connection;
+    uint32_t offset = 0;
+    for (const QRect& r : Shown) {
+        const size_t rowBytes = static_cast<size_t>(r.width()) * 4;
+        for (int y = 0; y < r.height(); ++y)
+            std::memcpy(F->Pixels + offset + y * rowBytes, Image.constScanLine(r.y() + y) + r.x() * 4,
+                        rowBytes);
+        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
+            c, F->Window, F->Gc, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
+            0, 0, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
+            static_cast<int16_t>(Origin.x() + r.x()), static_cast<int16_t>(Origin.y() + r.y()), 24,
+            XCB_IMAGE_FORMAT_Z_PIXMAP, 0, F->Segment, offset);
+        xcb_discard_reply(c, put.sequence);
+        offset += static_cast<uint32_t>(rowBytes * r.height());
+    }
+    F->AfterPut = xcb_get_input_focus(c);
+    F->PutPending = true;
+    return true;
+}
+
+bool TDirectPresenter::Show(QWidget* Widget, const QImage& Image, const QRegion& Region,
+                            int Segment) {
     if (!Widget || Region.isEmpty() || Image.format() != QImage::Format_RGB32) return false;
     if (!Usable()) return false;
     QWidget* top = Widget->window();
@@ -188,36 +260,14 @@ bool TDirectPresenter::Show(QWidget* Widget, const QImage& Image, const QRegion&
         Widget->devicePixelRatio() != 1)
         return false;
     const QRegion shown = Region & Image.rect() & Widget->rect();
-    size_t bytes = 0;
-    for (const QRect& r : shown)
-        bytes += static_cast<size_t>(r.width()) * static_cast<size_t>(r.height()) * 4;
-    if (bytes == 0 || bytes > MaxBytes) return false;
-    if (!WindowFits(top)) return false;
-    WaitForLastPut(); // the server may still be reading the segment
-    if (!SegmentFor(bytes)) return false;
-    Watch(Widget);
-
-    xcb_connection_t* c = F->Connection;
+    if (shown.isEmpty() || !WindowFits(top)) return false;
     const QPoint origin = Widget->mapTo(top, QPoint(0, 0));
-    uint32_t offset = 0;
-    for (const QRect& r : shown) {
-        const size_t rowBytes = static_cast<size_t>(r.width()) * 4;
-        for (int y = 0; y < r.height(); ++y)
-            std::memcpy(F->Pixels + offset + y * rowBytes, Image.constScanLine(r.y() + y) + r.x() * 4,
-                        rowBytes);
-        // Checked and its outcome dropped: a window destroyed meanwhile is no error of the
-        // toolkit's to report.
-        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
-            c, F->Window, F->Gc, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
-            0, 0, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
-            static_cast<int16_t>(origin.x() + r.x()), static_cast<int16_t>(origin.y() + r.y()), 24,
-            XCB_IMAGE_FORMAT_Z_PIXMAP, 0, F->Segment, offset);
-        xcb_discard_reply(c, put.sequence);
-        offset += static_cast<uint32_t>(rowBytes * r.height());
-    }
-    F->AfterPut = xcb_get_input_focus(c);
-    F->PutPending = true;
-    xcb_flush(c);
+    if (Segment >= 0 && Image.bytesPerLine() % 4 == 0 && AttachImageSegment(Segment))
+        PutFromImage(Image, shown, origin);
+    else if (!PutCopies(Image, shown, origin))
+        return false;
+    xcb_flush(F->Connection);
+    Watch(Widget);
     FUnpainted += shown;
     return true;
 }

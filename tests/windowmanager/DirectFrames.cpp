@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <cstdlib>
 
 namespace {
@@ -77,6 +80,20 @@ QImage Filled(QSize Size, QColor Colour) {
     return image;
 }
 
+// An image whose pixels lie in a System V shared-memory segment of their own, from its first
+// byte, as the display device keeps a window's pixels; Segment gets the segment's id.
+QImage SharedFilled(QSize Size, QColor Colour, int& Segment) {
+    Segment = shmget(IPC_PRIVATE, size_t(Size.width()) * size_t(Size.height()) * 4, IPC_CREAT | 0600);
+    if (Segment < 0) return QImage();
+    void* at = shmat(Segment, nullptr, 0);
+    shmctl(Segment, IPC_RMID, nullptr);
+    if (at == reinterpret_cast<void*>(-1)) return QImage();
+    QImage image(static_cast<uchar*>(at), Size.width(), Size.height(), Size.width() * 4,
+                 QImage::Format_RGB32, [](void* pixels) { shmdt(pixels); }, at);
+    image.fill(Colour);
+    return image;
+}
+
 TEST(DirectPresenter, PutsRectanglesWhereTheWidgetLiesAndUncoveringShowsTheNewestPixels) {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
         << "runs on an X server (tests/windowmanager/under-openbox.sh)";
@@ -117,11 +134,25 @@ TEST(DirectPresenter, PutsRectanglesWhereTheWidgetLiesAndUncoveringShowsTheNewes
     EXPECT_TRUE(RunUntil([&] { return WindowDifferences(display, next, display->rect()) == 0; }));
     EXPECT_TRUE(presenter.Unpainted().isEmpty());
 
-    // What cannot go this way is left to the toolkit.
-    const QImage big = Filled(QSize(400, 200), Qt::yellow); // over MaxBytes
+    // Pixels that lie in shared memory of their own go from there, however many: a whole
+    // picture over MaxBytes, and again after a write into the same memory.
+    window.resize(420, 220);
     auto* large = new TPictureWidget(&window);
     large->setGeometry(0, 0, 400, 200);
     large->show();
+    ASSERT_TRUE(RunUntil([&] { return large->Paints > 0 && window.windowHandle()->isExposed(); }));
+    int segment = -1;
+    QImage shared = SharedFilled(QSize(400, 200), Qt::cyan, segment);
+    ASSERT_FALSE(shared.isNull());
+    ASSERT_TRUE(presenter.Show(large, shared, shared.rect(), segment));
+    EXPECT_EQ(WindowDifferences(large, shared, large->rect()), 0);
+    QPainter(&shared).fillRect(300, 150, 60, 30, Qt::darkRed);
+    ASSERT_EQ(shared.constBits(), shared.bits()); // written in place
+    ASSERT_TRUE(presenter.Show(large, shared, QRegion(300, 150, 60, 30), segment));
+    EXPECT_EQ(WindowDifferences(large, shared, large->rect()), 0);
+
+    // What cannot go this way is left to the toolkit.
+    const QImage big = Filled(QSize(400, 200), Qt::yellow); // over MaxBytes, not shared
     EXPECT_FALSE(presenter.Show(large, big, big.rect()));
     EXPECT_FALSE(presenter.Show(display, next.convertToFormat(QImage::Format_ARGB32), changed));
     display->hide();

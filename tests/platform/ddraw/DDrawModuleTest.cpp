@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -463,6 +466,29 @@ TEST_F(DDrawModule, PrimaryCopiesArePresentedInTheClippersWindow) {
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DDERR_BLTFASTCANTCLIP);
     EXPECT_EQ(take(back, &shown, &changed), DDERR_INVALIDOBJECT);
     EXPECT_EQ(take(nullptr, &shown, &changed), DDERR_INVALIDOBJECT);
+
+    // The window's pixels lie in a shared-memory segment, from its first byte, that another
+    // attachment sees change as the next copy writes in place.
+    const auto segmentOf = Entry<TDirectDrawPresentationSegment>("DirectDrawPresentationSegment");
+    EXPECT_EQ(segmentOf(back), -1);
+    EXPECT_EQ(segmentOf(nullptr), -1);
+    const int segment = segmentOf(primary);
+    ASSERT_GE(segment, 0) << "this system gives shared memory";
+    void* other = shmat(segment, nullptr, SHM_RDONLY);
+    ASSERT_NE(other, reinterpret_cast<void*>(-1));
+    const auto* pixels = static_cast<const uint32_t*>(other);
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0xFF8040u);
+    shown = QImage(); // let go, so the next copy writes in place
+    Fill(back, 0x00123456);
+    ASSERT_EQ(primary->Blt(&dest, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
+    EXPECT_EQ(pixels[20 * 10 - 1] & 0xFFFFFF, 0x123456u);
+    EXPECT_EQ(segmentOf(primary), segment);
+    // A holder that keeps the pixels across a copy has them copied away: no segment then.
+    ASSERT_EQ(take(primary, &shown, &changed), DD_OK);
+    Fill(back, 0x00654321);
+    ASSERT_EQ(primary->Blt(&dest, back, nullptr, DDBLT_WAIT, &fx), DD_OK);
+    EXPECT_EQ(segmentOf(primary), -1);
+    shmdt(other);
 }
 
 TEST_F(DDrawModule, DisplayModesNeedExclusiveAccessAndLoseSurfaces) {
