@@ -54,10 +54,12 @@ public:
     // Milliseconds the idle loop sleeps after such a tick: the refresh period measured when the
     // timer last resumed, or RestPeriod once no tick has made a frame for RestAfter milliseconds.
     // Messages still end the sleep at once, so input is answered as quickly; only a change that
-    // comes with no message at all (a sprite moving by itself after a long rest) waits longer.
+    // comes with no message at all (a sprite moving by itself after a long rest) waits longer, at
+    // most RestPeriod. Every wake-up costs about as much as a still tick, so a resting program
+    // wakes twice a second.
     int WakeDelay() const;
     static constexpr int RestAfter = 1000;
-    static constexpr int RestPeriod = 100;
+    static constexpr int RestPeriod = 500;
 
 protected:
     virtual void HandleActivate();

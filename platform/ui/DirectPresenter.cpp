@@ -40,7 +40,7 @@ struct TDirectPresenter::TState {
 namespace {
 
 xcb_connection_t* ToolkitConnection() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
