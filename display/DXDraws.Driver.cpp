@@ -47,27 +47,25 @@ void TDXDrawDriver::MakePalette(DWORD Caps) {
 }
 
 namespace {
+// An entry of the display module that an older or stand-in module may lack: null then.
+template <typename TFunction>
+TFunction OptionalFunction(const char* Name) {
+    try {
+        return LoadPlatformFunctionAs<TFunction>("DDraw.dll", Name);
+    } catch (const std::exception&) {
+        return TFunction{};
+    }
+}
+
 TDirectDrawTakePresentation TakeFunction() {
-    static const TDirectDrawTakePresentation take = [] {
-        try {
-            return LoadPlatformFunctionAs<TDirectDrawTakePresentation>(
-                "DDraw.dll", "DirectDrawTakePresentation");
-        } catch (const std::exception&) {
-            return TDirectDrawTakePresentation{};
-        }
-    }();
+    static const auto take =
+        OptionalFunction<TDirectDrawTakePresentation>("DirectDrawTakePresentation");
     return take;
 }
 
 TDirectDrawPresentationSegment SegmentFunction() {
-    static const TDirectDrawPresentationSegment segment = [] {
-        try {
-            return LoadPlatformFunctionAs<TDirectDrawPresentationSegment>(
-                "DDraw.dll", "DirectDrawPresentationSegment");
-        } catch (const std::exception&) {
-            return TDirectDrawPresentationSegment{};
-        }
-    }();
+    static const auto segment =
+        OptionalFunction<TDirectDrawPresentationSegment>("DirectDrawPresentationSegment");
     return segment;
 }
 } // namespace
