@@ -51,8 +51,6 @@ inline void Put(uint32_t* row, int x, uint32_t value, int& first, int& last) {
     last = std::max(last, x + 1);
 }
 
-} // namespace
-
 // A 32-bit image in a fresh shared-memory segment, marked for removal at once so that it cannot
 // outlive its users (Linux lets other processes attach it until then); null when the system
 // gives no segment.
@@ -70,6 +68,8 @@ QImage SharedImage(int width, int height, int& id) {
     id = segment;
     return image;
 }
+
+} // namespace
 
 void Presentation::Fit(int width, int height) {
     if (Image.width() == width && Image.height() == height) return;
