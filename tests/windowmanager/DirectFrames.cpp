@@ -98,7 +98,7 @@ TEST(DirectPresenter, PutsRectanglesWhereTheWidgetLiesAndUncoveringShowsTheNewes
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
         << "runs on an X server (tests/windowmanager/under-openbox.sh)";
     QWidget window;
-    window.resize(260, 200);
+    window.resize(420, 220); // its size from the first showing: a manager resizes in its own time
     auto* display = new TPictureWidget(&window);
     display->setGeometry(30, 20, 200, 150); // not at the window's origin
     display->Picture = Filled(display->size(), Qt::blue);
@@ -136,7 +136,6 @@ TEST(DirectPresenter, PutsRectanglesWhereTheWidgetLiesAndUncoveringShowsTheNewes
 
     // Pixels that lie in shared memory of their own go from there, however many: a whole
     // picture over MaxBytes, and again after a write into the same memory.
-    window.resize(420, 220);
     auto* large = new TPictureWidget(&window);
     large->setGeometry(0, 0, 400, 200);
     large->show();
