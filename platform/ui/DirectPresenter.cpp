@@ -11,6 +11,7 @@
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +44,19 @@ xcb_connection_t* ToolkitConnection() {
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
+}
+
+// Whether the connection runs over a local socket. Only then is the server surely on this machine.
+// One reached over the network (an ssh-forwarded display, say) is not asked to attach anything: a
+// server that attached by id there would reach a segment of its own machine that happens to carry
+// the same id. (The usual servers refuse a private segment to a client they cannot identify; this
+// does not rely on it.)
+bool LocalServer(xcb_connection_t* Connection) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    return getsockname(xcb_get_file_descriptor(Connection), reinterpret_cast<sockaddr*>(&address),
+                       &length) == 0 &&
+           address.ss_family == AF_UNIX;
 }
 
 // Whether the server lays out 32-bit pixels of depth 24 as a little-endian 0x00RRGGBB word, the
@@ -83,7 +97,7 @@ bool TDirectPresenter::Usable() {
     if (F->Use == TState::TUse::Unknown) {
         F->Use = TState::TUse::No;
         xcb_connection_t* c = ToolkitConnection();
-        if (!c || !ServerTakesRgb32(c)) return false;
+        if (!c || !LocalServer(c) || !ServerTakesRgb32(c)) return false;
         const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
         if (!shm || !shm->present) return false;
         F->Connection = c;

@@ -20,8 +20,8 @@
 // segment of the presenter's (at most MaxBytes), and the next copy waits until the server has
 // read the last one.
 //
-// It only works where the pixels can go as they are: the xcb platform with MIT-SHM on a local
-// server, a window of depth 24 with 8-bit red, green and blue masks, no scaling between widget
+// It only works where the pixels can go as they are: the xcb platform with MIT-SHM on a server
+// reached through a local socket, a window of depth 24 with 8-bit red, green and blue masks, no scaling between widget
 // and device pixels and a 32-bit RGB image. Show returns false otherwise and the caller repaints
 // through the toolkit; a server that refuses the presenter's segment turns it off for good.
 //
