@@ -21,9 +21,10 @@
 // read the last one.
 //
 // It only works where the pixels can go as they are: the xcb platform with MIT-SHM on a server
-// reached through a local socket, a window of depth 24 with 8-bit red, green and blue masks, no scaling between widget
-// and device pixels and a 32-bit RGB image. Show returns false otherwise and the caller repaints
-// through the toolkit; a server that refuses the presenter's segment turns it off for good.
+// reached through a local socket, a window of depth 24 with 8-bit red, green and blue masks, no
+// scaling between widget and device pixels and a 32-bit RGB image. Show returns false otherwise
+// and the caller repaints through the toolkit; a server that refuses the presenter's segment
+// turns it off for good.
 //
 // The toolkit's backing store does not see these pixels. So that it never shows older ones, the
 // presenter keeps the widget's parts it has shown since the widget last painted them and asks the
