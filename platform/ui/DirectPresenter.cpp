@@ -220,21 +220,24 @@ bool TDirectPresenter::AttachImageSegment(int Segment) {
     return true;
 }
 
+void TDirectPresenter::Put(uint32_t Segment, uint32_t Offset, QSize Whole, QPoint From,
+                           const QRect& Part, QPoint Origin) {
+    // Checked and its outcome dropped: a window destroyed meanwhile is no error of the toolkit's
+    // to report.
+    const xcb_void_cookie_t put = xcb_shm_put_image_checked(
+        F->Connection, F->Window, F->Gc, static_cast<uint16_t>(Whole.width()),
+        static_cast<uint16_t>(Whole.height()), static_cast<uint16_t>(From.x()),
+        static_cast<uint16_t>(From.y()), static_cast<uint16_t>(Part.width()),
+        static_cast<uint16_t>(Part.height()), static_cast<int16_t>(Origin.x() + Part.x()),
+        static_cast<int16_t>(Origin.y() + Part.y()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, Segment,
+        Offset);
+    xcb_discard_reply(F->Connection, put.sequence);
+}
+
 void TDirectPresenter::PutFromImage(const QImage& Image, const QRegion& Shown, QPoint Origin) {
-    xcb_connection_t* c = F->Connection;
-    const auto width = static_cast<uint16_t>(Image.bytesPerLine() / 4);
-    const auto height = static_cast<uint16_t>(Image.height());
-    for (const QRect& r : Shown) {
-        // Checked and its outcome dropped: a window destroyed meanwhile is no error of the
-        // toolkit's to report.
-        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
-            c, F->Window, F->Gc, width, height, static_cast<uint16_t>(r.x()),
-            static_cast<uint16_t>(r.y()), static_cast<uint16_t>(r.width()),
-            static_cast<uint16_t>(r.height()), static_cast<int16_t>(Origin.x() + r.x()),
-            static_cast<int16_t>(Origin.y() + r.y()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
-            F->ImageSegment, 0);
-        xcb_discard_reply(c, put.sequence);
-    }
+    const QSize whole(Image.bytesPerLine() / 4, Image.height());
+    for (const QRect& r : Shown)
+        Put(F->ImageSegment, 0, whole, r.topLeft(), r, Origin);
 }
 
 bool TDirectPresenter::PutCopies(const QImage& Image, const QRegion& Shown, QPoint Origin) {
@@ -244,22 +247,16 @@ bool TDirectPresenter::PutCopies(const QImage& Image, const QRegion& Shown, QPoi
     if (bytes > MaxBytes) return false;
     WaitForLastPut(); // the server may still be reading the segment
     if (!SegmentFor(bytes)) return false;
-    xcb_connection_t* c = F->Connection;
     uint32_t offset = 0;
     for (const QRect& r : Shown) {
         const size_t rowBytes = static_cast<size_t>(r.width()) * 4;
         for (int y = 0; y < r.height(); ++y)
             std::memcpy(F->Pixels + offset + y * rowBytes, Image.constScanLine(r.y() + y) + r.x() * 4,
                         rowBytes);
-        const xcb_void_cookie_t put = xcb_shm_put_image_checked(
-            c, F->Window, F->Gc, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
-            0, 0, static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height()),
-            static_cast<int16_t>(Origin.x() + r.x()), static_cast<int16_t>(Origin.y() + r.y()), 24,
-            XCB_IMAGE_FORMAT_Z_PIXMAP, 0, F->Segment, offset);
-        xcb_discard_reply(c, put.sequence);
+        Put(F->Segment, offset, r.size(), QPoint(0, 0), r, Origin);
         offset += static_cast<uint32_t>(rowBytes * r.height());
     }
-    F->AfterPut = xcb_get_input_focus(c);
+    F->AfterPut = xcb_get_input_focus(F->Connection);
     F->PutPending = true;
     return true;
 }

@@ -56,6 +56,10 @@ private:
     bool WindowFits(QWidget* Window);
     bool SegmentFor(size_t Bytes);
     bool AttachImageSegment(int Segment);
+    // One put of Part (widget pixels, at Origin in the window) from the pixels of size Whole at
+    // Offset in a segment, reading from From in them.
+    void Put(uint32_t Segment, uint32_t Offset, QSize Whole, QPoint From, const QRect& Part,
+             QPoint Origin);
     void PutFromImage(const QImage& Image, const QRegion& Shown, QPoint Origin);
     bool PutCopies(const QImage& Image, const QRegion& Shown, QPoint Origin);
     void ReleaseSegment();
